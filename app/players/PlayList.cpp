@@ -1,0 +1,300 @@
+#include "players/PlayList.h"
+
+#include "persist/TextConversions.h"
+#include "players/PlayListObserver.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <utility>
+
+namespace {
+
+// Lengths beyond two days end after midnight whatever the begin; capping them keeps the seconds
+// within 32 bits.
+constexpr std::int64_t maxSeconds = 2 * 24 * 60 * 60;
+
+std::string SegmentText(int segment)
+{
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "Segment %d", segment);
+    return buffer;
+}
+
+// The file name of a path. The path separator is '/' here.
+std::string FileNameOf(std::string_view path)
+{
+    const std::size_t slash = path.rfind('/');
+    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+// Whether a row beginning at begin directly follows (one second after) a row ending at end.
+bool Follows(const TimeOfDay& end, const TimeOfDay& begin)
+{
+    const TimeOfDay next = end.PlusSeconds(1);
+    return !next.NextDay() && next == begin;
+}
+
+} // namespace
+
+TimeOfDay PlayList::BeginTimeOf(int row) const
+{
+    return IsRow(row) ? TimeOfDay(Row(row).BeginTime) : TimeOfDay();
+}
+
+TimeOfDay PlayList::EndTimeOf(int row) const
+{
+    return IsRow(row) ? TimeOfDay(Row(row).EndTime) : TimeOfDay();
+}
+
+int PlayList::SegmentOf(int row) const
+{
+    if (!IsRow(row))
+        return 1;
+    std::string_view text = Row(row).Segment;
+    constexpr std::string_view word = "Segment";
+    if (text.substr(0, word.size()) == word)
+        text.remove_prefix(word.size());
+    return std::max(1, IntegerFromText(TrimWhiteSpace(text)));
+}
+
+TimeOfDay PlayList::EarliestBeginOf(int row) const
+{
+    return EndTimeOf(row - 1).PlusSeconds(1);
+}
+
+bool PlayList::AppendFile(std::string path, std::int64_t durationMs)
+{
+    const TimeOfDay begin = LastEndTime().PlusSeconds(1);
+    return AppendRow(std::move(path), durationMs, begin, begin.Text());
+}
+
+AppendResult PlayList::AppendFileAt(std::string path, std::int64_t durationMs, std::string_view beginText)
+{
+    if (beginText.empty())
+        return AppendFile(std::move(path), durationMs) ? AppendResult::Appended : AppendResult::PastMidnight;
+    TimeOfDay begin(beginText);
+    if (!begin.Valid())
+        return AppendResult::InvalidBegin;
+    std::string text(beginText);
+    if (begin < LastEndTime()) {
+        begin = LastEndTime().PlusSeconds(1);
+        text = begin.Text();
+    }
+    return AppendRow(std::move(path), durationMs, begin, std::move(text)) ? AppendResult::Appended
+                                                                          : AppendResult::PastMidnight;
+}
+
+bool PlayList::AppendRow(
+    std::string path, std::int64_t durationMs, const TimeOfDay& begin, std::string beginText)
+{
+    durationMs = std::max<std::int64_t>(durationMs, 1000);
+    TimeOfDay end = begin;
+    end.AddSeconds(static_cast<std::uint32_t>(std::min(durationMs / 1000, maxSeconds)));
+    if (end.NextDay())
+        return false;
+
+    PlayListEntry entry;
+    entry.File = FileNameOf(path);
+    entry.Duration = DurationText(durationMs);
+    entry.BeginTime = std::move(beginText);
+    entry.EndTime = end.Text();
+    int segment = 1;
+    if (!m_rows.empty()) {
+        const int previous = RowCount() - 1;
+        segment = SegmentOf(previous) + (Follows(EndTimeOf(previous), begin) ? 0 : 1);
+    }
+    entry.Segment = SegmentText(segment);
+    entry.Path = std::move(path);
+
+    const int row = RowCount();
+    if (m_observer)
+        m_observer->RowsAboutToBeInserted(row, row);
+    m_rows.push_back(std::move(entry));
+    if (m_observer)
+        m_observer->RowsInserted(row, row);
+    return true;
+}
+
+bool PlayList::SetBeginTime(int row, const TimeOfDay& newBegin)
+{
+    if (!IsRow(row))
+        return false;
+    if (newBegin.Hour() >= 24 || newBegin.Minute() >= 60 || newBegin.Second() >= 60)
+        return false;
+    // A fresh value: a next-day flag carried in by the caller must not count against the first row.
+    TimeOfDay next(newBegin.Hour(), newBegin.Minute(), newBegin.Second());
+    if (next < EarliestBeginOf(row) || next == BeginTimeOf(row))
+        return false;
+
+    int lastChanged = row - 1;
+    int removeFrom = -1;
+    for (int i = row; i < RowCount(); ++i) {
+        PlayListEntry& entry = MutableRow(i);
+        entry.BeginTime = next.Text();
+        next.AddTime(entry.Duration);
+        if (next.NextDay()) {
+            removeFrom = i;
+            break;
+        }
+        const TimeOfDay oldEnd(entry.EndTime);
+        const TimeOfDay nextBegin = BeginTimeOf(i + 1);
+        entry.EndTime = next.Text();
+        next.AddSecond();
+        lastChanged = i;
+        // The following row moves along when it was contiguous with this one or overlapped it, or
+        // when this row now reaches into it. A row ending at 23:59:59 pushes every later row past
+        // midnight; the wrapped time must not be compared as an early time of the same day.
+        const bool wasJoined = oldEnd.PlusSeconds(1) >= nextBegin;
+        if (!wasJoined && !next.NextDay() && next < nextBegin)
+            break;
+    }
+    if (lastChanged >= row)
+        NotifyChanged(row, lastChanged);
+    if (removeFrom >= 0)
+        RemoveFrom(removeFrom);
+    RenumberSegments();
+    return true;
+}
+
+void PlayList::MoveSelectedUp()
+{
+    for (int row = FirstSelectedRow(); row >= 0;) {
+        // Found before the move, which may carry a selection into this row.
+        const int nextSelected = NextSelectedRow(row);
+        if (row > 0)
+            (void)SwapWithNext(row - 1);
+        row = nextSelected;
+    }
+}
+
+void PlayList::MoveSelectedDown()
+{
+    for (int row = RowCount() - 2; row >= 0; --row) {
+        if (IsSelected(row))
+            (void)SwapWithNext(row);
+    }
+}
+
+bool PlayList::SwapWithNext(int row)
+{
+    const int a = row;
+    const int b = row + 1;
+    if (!IsRow(a) || !IsRow(b) || !Follows(EndTimeOf(a), BeginTimeOf(b)))
+        return false;
+
+    PlayListEntry& first = MutableRow(a);
+    PlayListEntry& second = MutableRow(b);
+    TimeOfDay firstEnd = BeginTimeOf(a);
+    firstEnd.AddTime(second.Duration);
+    TimeOfDay secondBegin = firstEnd.PlusSeconds(1);
+    TimeOfDay secondEnd = secondBegin;
+    secondEnd.AddTime(first.Duration);
+
+    std::swap(first.File, second.File);
+    std::swap(first.Duration, second.Duration);
+    std::swap(first.Path, second.Path);
+    std::swap(first.Selected, second.Selected);
+    first.EndTime = firstEnd.Text();
+    second.BeginTime = secondBegin.Text();
+    second.EndTime = secondEnd.Text();
+    NotifyChanged(a, b);
+    return true;
+}
+
+void PlayList::RenumberSegments()
+{
+    int segment = 1;
+    int firstChanged = -1;
+    int lastChanged = -1;
+    for (int i = 0; i < RowCount(); ++i) {
+        std::string text = SegmentText(segment);
+        if (MutableRow(i).Segment != text) {
+            MutableRow(i).Segment = std::move(text);
+            if (firstChanged < 0)
+                firstChanged = i;
+            lastChanged = i;
+        }
+        if (!Follows(EndTimeOf(i), BeginTimeOf(i + 1)))
+            ++segment;
+    }
+    if (firstChanged >= 0)
+        NotifyChanged(firstChanged, lastChanged);
+    if (m_observer)
+        m_observer->RegroupNeeded();
+}
+
+void PlayList::RemoveSelected()
+{
+    for (int first = FirstSelectedRow(); first >= 0; first = FirstSelectedRow()) {
+        int last = first;
+        while (IsSelected(last + 1))
+            ++last;
+        RemoveRows(first, last);
+    }
+}
+
+void PlayList::ClearAll()
+{
+    RemoveRows(0, RowCount() - 1);
+}
+
+void PlayList::RemoveFrom(int row)
+{
+    RemoveRows(std::max(row, 0), RowCount() - 1);
+}
+
+void PlayList::RemoveRows(int first, int last)
+{
+    if (first > last || !IsRow(first) || !IsRow(last))
+        return;
+    if (m_observer)
+        m_observer->RowsAboutToBeRemoved(first, last);
+    m_rows.erase(m_rows.begin() + first, m_rows.begin() + last + 1);
+    if (m_observer)
+        m_observer->RowsRemoved(first, last);
+}
+
+void PlayList::SetSelected(int row, bool selected)
+{
+    if (!IsRow(row) || Row(row).Selected == selected)
+        return;
+    MutableRow(row).Selected = selected;
+    NotifyChanged(row, row);
+}
+
+void PlayList::ClearSelection()
+{
+    for (int row = FirstSelectedRow(); row >= 0; row = NextSelectedRow(row))
+        SetSelected(row, false);
+}
+
+int PlayList::NextSelectedRow(int after) const
+{
+    for (int row = std::max(after + 1, 0); row < RowCount(); ++row) {
+        if (Row(row).Selected)
+            return row;
+    }
+    return -1;
+}
+
+std::vector<int> PlayList::SelectedRows() const
+{
+    std::vector<int> rows;
+    for (int row = FirstSelectedRow(); row >= 0; row = NextSelectedRow(row))
+        rows.push_back(row);
+    return rows;
+}
+
+void PlayList::SetChecked(int row, bool checked)
+{
+    if (!IsRow(row) || Row(row).Checked == checked)
+        return;
+    MutableRow(row).Checked = checked;
+    NotifyChanged(row, row);
+}
+
+void PlayList::NotifyChanged(int first, int last) const
+{
+    if (m_observer)
+        m_observer->RowsChanged(first, last);
+}
