@@ -1,0 +1,7 @@
+#include "players/Players.h"
+
+Players::Players()
+{
+    for (int player = 0; player < PLAYER_COUNT; ++player)
+        Slot(player).Setting = DefaultPlayerSetting(player);
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "persist/CalendarDate.h"
+
+#include <array>
+#include <cstdint>
+
+// Values of SchedulePolicy::Type. Any value other than POLICY_WEEKLY counts as a date range, so the
+// type stays a plain integer that can hold whatever a configuration file said.
+inline constexpr std::int32_t POLICY_DATE_RANGE = 0;
+inline constexpr std::int32_t POLICY_WEEKLY = 1;
+
+// On which days a player's timer may play.
+struct SchedulePolicy {
+    std::int32_t Type = POLICY_WEEKLY;
+    // Index 0 = Sunday .. 6 = Saturday, as tm_wday counts. Monday to Friday by default.
+    std::array<bool, 7> Week { false, true, true, true, true, true, false };
+    // First and last day of a date range, both inclusive; unset until a range is chosen.
+    CalendarDate BeginDate;
+    CalendarDate EndDate;
+
+    // Whether the timer may play on the given day. weekday is tm_wday of the local time, or outside
+    // 0..6 when the local time could not be found out, which lets a weekly policy play.
+    [[nodiscard]] bool AllowsDay(int weekday, const CalendarDate& today) const;
+
+    friend bool operator==(const SchedulePolicy&, const SchedulePolicy&) = default;
+};
