@@ -148,6 +148,10 @@ class IEventLoop {
 public:
     virtual ~IEventLoop() = default;
     [[nodiscard]] virtual TimerId StartTimer(unsigned int periodMs, std::function<void()> tick) = 0;
+    // Note (contract made explicit for the control): KillTimer and StartTimer may be called from
+    // inside a tick, the ticking timer's own included (a listener may stop or close a stream inside
+    // an event raised from that stream's tick). A killed timer never ticks again, and the running
+    // tick function stays alive until it returns (GLib's dispatch already guarantees both).
     virtual void KillTimer(TimerId id) = 0;
 };
 
