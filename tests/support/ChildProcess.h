@@ -1,0 +1,56 @@
+#pragma once
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include <sys/types.h>
+
+// A helper program run by a test, which is always reaped.
+//
+// Start() runs argv[0] from PATH with the test's environment, standard input from /dev/null,
+// standard output to a descriptor of the caller's choice and standard error into an unlinked
+// temporary file that ErrorOutput() reads back. The destructor of a child that is still running
+// sends SIGTERM, then SIGKILL after a grace period, and waits for it, so that a failed assertion
+// never leaves a process behind. Not thread-safe: one thread drives a ChildProcess.
+class ChildProcess {
+public:
+    ChildProcess() = default;
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    // False, with the reason in Error(), when the program cannot be started or one is already
+    // running. stdoutFd < 0 sends standard output to /dev/null; the caller keeps its descriptor.
+    [[nodiscard]] bool Start(const std::vector<std::string>& argv, int stdoutFd = -1);
+
+    // Started and not yet reaped.
+    [[nodiscard]] bool Running() const { return m_pid > 0; }
+    [[nodiscard]] pid_t Pid() const { return m_pid; }
+
+    // Sends the signal to a running child; false when there is none.
+    bool Signal(int signal);
+    // Waits up to timeout for the child to end and reaps it; true when it has ended.
+    [[nodiscard]] bool Wait(std::chrono::milliseconds timeout);
+    // Sends the signal, waits up to grace, then kills and reaps. Afterwards the child is gone.
+    void Stop(int signal, std::chrono::milliseconds grace = std::chrono::seconds(2));
+
+    // After the child ended: whether it exited with this code (not killed by a signal).
+    [[nodiscard]] bool ExitedWith(int code) const;
+    // After the child ended: "exit code N" or "signal N".
+    [[nodiscard]] std::string Outcome() const;
+    // Everything the child wrote to standard error so far.
+    [[nodiscard]] std::string ErrorOutput() const;
+    [[nodiscard]] const std::string& Error() const { return m_error; }
+
+private:
+    void Reap(int status);
+
+    pid_t m_pid = -1;
+    bool m_ended = false;
+    // Reaped by someone else: the exit status is unknown.
+    bool m_lost = false;
+    int m_status = 0;
+    int m_stderrFd = -1;
+    std::string m_error;
+};

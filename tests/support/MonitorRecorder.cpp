@@ -1,0 +1,171 @@
+#include "MonitorRecorder.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <utility>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+// A pipe end that is closed on every path.
+class Fd {
+public:
+    explicit Fd(int fd = -1)
+        : m_fd(fd)
+    {
+    }
+    ~Fd() { Reset(); }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+
+    [[nodiscard]] int Get() const { return m_fd; }
+    int Release() { return std::exchange(m_fd, -1); }
+    void Reset()
+    {
+        if (m_fd >= 0)
+            close(m_fd);
+        m_fd = -1;
+    }
+
+private:
+    int m_fd = -1;
+};
+
+constexpr std::size_t kFrameBytes = sizeof(std::int16_t) * MonitorRecorder::kChannels;
+
+// Whole frames only, so that left and right never swap places.
+std::vector<std::int16_t> ToSamples(const std::vector<char>& bytes)
+{
+    std::vector<std::int16_t> samples(bytes.size() / kFrameBytes * MonitorRecorder::kChannels);
+    if (!samples.empty())
+        std::memcpy(samples.data(), bytes.data(), samples.size() * sizeof(std::int16_t));
+    return samples;
+}
+
+} // namespace
+
+MonitorRecorder::MonitorRecorder(std::string sink)
+    : m_sink(std::move(sink))
+{
+}
+
+MonitorRecorder::~MonitorRecorder()
+{
+    StopChild();
+}
+
+bool MonitorRecorder::Start(std::chrono::milliseconds timeout)
+{
+    m_error.clear();
+    if (m_parec.Running() || m_reader.joinable()) {
+        m_error = "already recording";
+        return false;
+    }
+    {
+        std::lock_guard lock(m_mutex);
+        m_bytes.clear();
+        m_gotData = false;
+        m_eof = false;
+    }
+
+    int ends[2];
+    if (pipe2(ends, O_CLOEXEC) != 0) {
+        m_error = std::string("pipe: ") + std::strerror(errno);
+        return false;
+    }
+    Fd readEnd(ends[0]);
+    Fd writeEnd(ends[1]);
+    // A short latency makes samples arrive promptly and loses little at SIGINT.
+    if (!m_parec.Start({ "parec", "-d", m_sink + ".monitor", "--raw", "--format=s16le",
+                           "--rate=" + std::to_string(kRate), "--channels=" + std::to_string(kChannels),
+                           "--latency-msec=20" },
+            writeEnd.Get())) {
+        m_error = m_parec.Error();
+        return false;
+    }
+    // Only parec may hold the write end, so that its exit ends the reader.
+    writeEnd.Reset();
+    m_reader = std::thread(&MonitorRecorder::ReadLoop, this, readEnd.Release());
+
+    std::unique_lock lock(m_mutex);
+    const bool ready = m_changed.wait_for(lock, timeout, [this] { return m_gotData || m_eof; });
+    if (ready && m_gotData)
+        return true;
+    lock.unlock();
+    StopChild();
+    const std::string output = m_parec.ErrorOutput();
+    m_error = "parec recorded nothing from " + m_sink + ".monitor ("
+        + (ready ? "it ended: " + m_parec.Outcome() : std::string("timed out"))
+        + (output.empty() ? std::string(")") : "): " + output);
+    while (!m_error.empty() && m_error.back() == '\n')
+        m_error.pop_back();
+    return false;
+}
+
+bool MonitorRecorder::Stop()
+{
+    if (!m_parec.Running() && !m_reader.joinable()) {
+        m_error = "not recording";
+        return false;
+    }
+    StopChild();
+    // parec quits cleanly on SIGINT; anything else means it failed on its own.
+    if (m_parec.ExitedWith(0) || m_parec.Outcome() == "signal " + std::to_string(SIGINT))
+        return true;
+    m_error = "parec ended with " + m_parec.Outcome() + ": " + m_parec.ErrorOutput();
+    return false;
+}
+
+void MonitorRecorder::StopChild()
+{
+    m_parec.Stop(SIGINT);
+    if (m_reader.joinable())
+        m_reader.join();
+}
+
+void MonitorRecorder::ReadLoop(int fd)
+{
+    Fd readEnd(fd);
+    std::vector<char> buffer(64 * 1024);
+    for (;;) {
+        const ssize_t n = read(readEnd.Get(), buffer.data(), buffer.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        std::lock_guard lock(m_mutex);
+        if (n <= 0) {
+            m_eof = true;
+            m_changed.notify_all();
+            return;
+        }
+        m_bytes.insert(m_bytes.end(), buffer.begin(), buffer.begin() + n);
+        if (!m_gotData) {
+            m_gotData = true;
+            m_changed.notify_all();
+        }
+    }
+}
+
+std::vector<std::int16_t> MonitorRecorder::Samples() const
+{
+    std::lock_guard lock(m_mutex);
+    return ToSamples(m_bytes);
+}
+
+std::vector<std::int16_t> MonitorRecorder::TakeSamples()
+{
+    std::lock_guard lock(m_mutex);
+    std::vector<std::int16_t> samples = ToSamples(m_bytes);
+    // The bytes of an incomplete last frame stay for the next stretch.
+    m_bytes.erase(m_bytes.begin(),
+        m_bytes.begin() + static_cast<std::ptrdiff_t>(samples.size() * sizeof(std::int16_t)));
+    return samples;
+}
+
+double MonitorRecorder::RecordedSeconds() const
+{
+    std::lock_guard lock(m_mutex);
+    return static_cast<double>(m_bytes.size() / kFrameBytes) / kRate;
+}
