@@ -35,7 +35,7 @@ function(tessaly_add_fuzzer name source)
                     ${TESSALY_FUZZ_BUILD_DIR}/fuzz/${name}
                     ${CMAKE_SOURCE_DIR}/fuzz/corpus/${name}
                     ${TESSALY_FUZZ_SECONDS})
-        set_tests_properties(fuzz.${name} PROPERTIES LABELS fuzz
-            TIMEOUT 600)
+        # A high cost makes CTest start the long fuzz runs first, beside the short tests.
+        set_tests_properties(fuzz.${name} PROPERTIES LABELS fuzz COST 1000 TIMEOUT 600)
     endif()
 endfunction()
