@@ -110,6 +110,7 @@ bool PlayList::AppendRow(
     if (m_observer)
         m_observer->RowsAboutToBeInserted(row, row);
     m_rows.push_back(std::move(entry));
+    ++m_revision;
     if (m_observer)
         m_observer->RowsInserted(row, row);
     return true;
@@ -250,6 +251,7 @@ void PlayList::RemoveRows(int first, int last)
     if (m_observer)
         m_observer->RowsAboutToBeRemoved(first, last);
     m_rows.erase(m_rows.begin() + first, m_rows.begin() + last + 1);
+    ++m_revision;
     if (m_observer)
         m_observer->RowsRemoved(first, last);
 }
@@ -293,8 +295,9 @@ void PlayList::SetChecked(int row, bool checked)
     NotifyChanged(row, row);
 }
 
-void PlayList::NotifyChanged(int first, int last) const
+void PlayList::NotifyChanged(int first, int last)
 {
+    ++m_revision;
     if (m_observer)
         m_observer->RowsChanged(first, last);
 }

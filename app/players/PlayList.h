@@ -44,6 +44,9 @@ public:
     // Precondition: IsRow(row).
     [[nodiscard]] const PlayListEntry& Row(int row) const { return m_rows[static_cast<std::size_t>(row)]; }
     [[nodiscard]] const std::vector<PlayListEntry>& Rows() const { return m_rows; }
+    // Changes whenever rows are inserted, removed or changed (whenever the observer is told), so that
+    // a reader may keep values derived from the rows until it changes.
+    [[nodiscard]] std::uint64_t Revision() const { return m_revision; }
 
     // The row's parsed BeginTime or EndTime; 00:00:00 for a row number outside the list, so that the
     // end "before the first row" plus one second is the earliest begin of a first row.
@@ -107,8 +110,10 @@ private:
     void RemoveRows(int first, int last);
     PlayListEntry& MutableRow(int row) { return m_rows[static_cast<std::size_t>(row)]; }
 
-    void NotifyChanged(int first, int last) const;
+    // Also advances the revision.
+    void NotifyChanged(int first, int last);
 
     std::vector<PlayListEntry> m_rows;
     PlayListObserver* m_observer = nullptr;
+    std::uint64_t m_revision = 0;
 };
