@@ -1,0 +1,13 @@
+#pragma once
+
+#include <functional>
+
+// Runs a call later on the calling thread, after the current handler has returned, in the order
+// the calls were posted. The main window posts to its own event queue; a posted call must not run
+// once the object that posted it is gone, so the poster ties its calls to the main window's life.
+class IPoster {
+public:
+    virtual ~IPoster() = default;
+
+    virtual void Post(std::function<void()> call) = 0;
+};
