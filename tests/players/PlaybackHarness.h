@@ -1,0 +1,49 @@
+#pragma once
+
+#include "FakeSonarel.h"
+#include "PlayerFakes.h"
+
+#include "players/PlayerController.h"
+#include "players/TimerScheduler.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+// The players with the controller and the scheduler over fakes, wired as the main window wires them.
+struct PlaybackHarness {
+    PlaybackHarness() { control.events = &controller; }
+
+    // Appends a row at a stored begin time and fails the test when it is not placed.
+    void Place(int player, const std::string& path, std::int64_t durationMs, const char* begin)
+    {
+        ASSERT_EQ(players.Slot(player).List.AppendFileAt(path, durationMs, begin), AppendResult::Appended)
+            << path << " at " << begin;
+    }
+    void Append(int player, const std::string& path, std::int64_t durationMs = 60'000)
+    {
+        ASSERT_TRUE(players.Slot(player).List.AppendFile(path, durationMs)) << path;
+    }
+
+    // Ticks the player's timer at the given time, then lets the event loop run what was posted.
+    void TickAt(int player, std::time_t when)
+    {
+        clock.now = when;
+        control.now = when;
+        scheduler.Tick(player);
+        poster.Drain();
+    }
+
+    [[nodiscard]] PlayerState State(int player) const { return players.Slot(player).State; }
+
+    Players players;
+    FakeSonarel control;
+    FakeView view;
+    FakeMessages messages;
+    FakePoster poster;
+    FakeTimers timers;
+    FakeClock clock;
+    PlayerController controller { players, control, view, messages, poster };
+    TimerScheduler scheduler { players, controller, control, timers, clock, messages };
+};

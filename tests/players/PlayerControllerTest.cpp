@@ -1,0 +1,409 @@
+#include "PlaybackHarness.h"
+
+#include "players/SonarelEventRelay.h"
+#include "players/WideText.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+namespace {
+
+class PlayerControllerTest : public ::testing::Test {
+protected:
+    // Three contiguous rows on the current player 0.
+    void FillList(int player = 0)
+    {
+        h.Append(player, "/music/a.mp3");
+        h.Append(player, "/music/b.mp3");
+        h.Append(player, "/music/c.mp3");
+    }
+    // Plays a row by double click, then forgets the calls so far.
+    void PlayRow(int row, int player = 0)
+    {
+        h.players.Slot(player).List.SetSelected(row, true);
+        h.controller.PlayRowOnDoubleClick(player, row);
+        h.control.calls.clear();
+        h.view.calls.clear();
+    }
+    PlayList& List(int player = 0) { return h.players.Slot(player).List; }
+
+    PlaybackHarness h;
+};
+
+TEST_F(PlayerControllerTest, PlayFileOpensAppliesTheSettingsAndPlaysInThisOrder)
+{
+    PlayerSetting& setting = h.players.Slot(3).Setting;
+    setting.Device = "Zone 2 (sink-2)";
+    setting.Volume = 70;
+    setting.Balance = -10000;
+    setting.Amplify = 2.5f;
+
+    h.controller.PlayFile(3, "/music/a.mp3");
+
+    EXPECT_THAT(h.control.calls,
+        ElementsAre("OpenStream 3 /music/a.mp3 'Zone 2 (sink-2)' 0", "SetVolume 3 70", "SetBalance 3 -10000",
+            "SetAudioAmplify 3 2.5", "Play 3"));
+    EXPECT_EQ(h.State(3), PLAYER_RUNNING);
+    EXPECT_EQ(h.view.status[3].image, IMAGE_PLAY);
+    EXPECT_EQ(h.view.status[3].text, "Running");
+    // Player 3 is not the current one: the play control bar keeps showing player 0.
+    EXPECT_EQ(h.view.playButton, IMAGE_PLAY);
+}
+
+TEST_F(PlayerControllerTest, AFileTheControlCannotOpenStillShowsRunning)
+{
+    h.control.unopenable.insert("/music/missing.mp3");
+    h.controller.PlayFile(0, "/music/missing.mp3");
+
+    EXPECT_EQ(h.State(0), PLAYER_RUNNING);
+    EXPECT_EQ(h.view.status[0].text, "Running");
+    EXPECT_EQ(h.view.playButton, IMAGE_PAUSE);
+    // The settings and the play still go to the stream, whatever the open said.
+    EXPECT_EQ(h.control.CallsOf("Play").size(), 1u);
+    EXPECT_EQ(h.control.CallsOf("SetVolume").size(), 1u);
+}
+
+TEST_F(PlayerControllerTest, PlayPauseOnAnEmptyListDoesNothing)
+{
+    h.controller.PlayPauseCurrent();
+    EXPECT_THAT(h.control.calls, IsEmpty());
+    EXPECT_EQ(h.State(0), PLAYER_IDLE);
+}
+
+TEST_F(PlayerControllerTest, PlayPauseWithoutSelectionSelectsAndPlaysRowZero)
+{
+    FillList();
+    h.controller.PlayPauseCurrent();
+
+    EXPECT_THAT(List().SelectedRows(), ElementsAre(0));
+    EXPECT_THAT(h.view.calls, ElementsAre("FocusList 0", "ScrollToRow 0 0"));
+    ASSERT_FALSE(h.control.calls.empty());
+    EXPECT_EQ(h.control.calls.front(), "OpenStream 0 /music/a.mp3 '' 0");
+    EXPECT_EQ(h.State(0), PLAYER_RUNNING);
+    EXPECT_EQ(h.view.playButton, IMAGE_PAUSE);
+}
+
+TEST_F(PlayerControllerTest, PlayPauseCyclesThroughPauseAndResume)
+{
+    FillList();
+    List().SetSelected(1, true);
+    h.controller.PlayPauseCurrent();
+    EXPECT_EQ(h.control.calls.front(), "OpenStream 0 /music/b.mp3 '' 0");
+
+    h.control.calls.clear();
+    h.controller.PlayPauseCurrent();
+    EXPECT_THAT(h.control.calls, ElementsAre("Pause 0"));
+    EXPECT_EQ(h.State(0), PLAYER_PAUSED);
+    EXPECT_EQ(h.view.status[0].image, IMAGE_PAUSE);
+    EXPECT_EQ(h.view.status[0].text, "Paused");
+    EXPECT_EQ(h.view.playButton, IMAGE_PLAY);
+
+    h.control.calls.clear();
+    h.controller.PlayPauseCurrent();
+    EXPECT_THAT(h.control.calls, ElementsAre("Play 0"));
+    EXPECT_EQ(h.State(0), PLAYER_RUNNING);
+    EXPECT_EQ(h.view.playButton, IMAGE_PAUSE);
+
+    // From stopped it plays the selection again from its beginning.
+    h.controller.StopCurrent();
+    h.control.calls.clear();
+    h.controller.PlayPauseCurrent();
+    EXPECT_EQ(h.control.calls.front(), "OpenStream 0 /music/b.mp3 '' 0");
+}
+
+TEST_F(PlayerControllerTest, StopClosesTheStreamAndResetsPositionAndElapsed)
+{
+    FillList();
+    PlayRow(0);
+    h.view.position = 37;
+    h.view.elapsed = "00:00:42";
+
+    h.controller.StopCurrent();
+    EXPECT_THAT(h.control.calls, ElementsAre("CloseStream 0"));
+    EXPECT_EQ(h.State(0), PLAYER_STOPPED);
+    EXPECT_EQ(h.view.status[0].image, IMAGE_STOP);
+    EXPECT_EQ(h.view.status[0].text, "Stopped");
+    EXPECT_EQ(h.view.playButton, IMAGE_PLAY);
+    EXPECT_EQ(h.view.position, 0);
+    EXPECT_EQ(h.view.elapsed, "00:00:00");
+}
+
+TEST_F(PlayerControllerTest, StoppingAnotherPlayerLeavesTheCurrentPlayersDisplaysAlone)
+{
+    h.view.position = 37;
+    h.view.elapsed = "00:00:42";
+    h.controller.StopPlayer(4);
+    EXPECT_EQ(h.view.position, 37);
+    EXPECT_EQ(h.view.elapsed, "00:00:42");
+    EXPECT_EQ(h.view.status[4].text, "Stopped");
+}
+
+TEST_F(PlayerControllerTest, NextAndPreviousMoveTheSelectionAndPlay)
+{
+    FillList();
+    PlayRow(0);
+    h.controller.NextCurrent();
+    EXPECT_THAT(h.control.calls.front(), "CloseStream 0");
+    EXPECT_EQ(h.control.CallsOf("OpenStream"), std::vector<std::string> { "OpenStream 0 /music/b.mp3 '' 0" });
+    EXPECT_THAT(List().SelectedRows(), ElementsAre(1));
+    EXPECT_THAT(h.view.calls, ElementsAre("FocusList 0", "ScrollToRow 0 1"));
+
+    h.control.calls.clear();
+    h.controller.PreviousCurrent();
+    EXPECT_EQ(h.control.CallsOf("OpenStream"), std::vector<std::string> { "OpenStream 0 /music/a.mp3 '' 0" });
+    EXPECT_THAT(List().SelectedRows(), ElementsAre(0));
+}
+
+TEST_F(PlayerControllerTest, NextOnTheLastRowStopsAndPlaysNothing)
+{
+    FillList();
+    PlayRow(2);
+    h.controller.NextCurrent();
+    EXPECT_THAT(h.control.calls, ElementsAre("CloseStream 0"));
+    EXPECT_EQ(h.State(0), PLAYER_STOPPED);
+    EXPECT_THAT(List().SelectedRows(), ElementsAre(2));
+}
+
+TEST_F(PlayerControllerTest, PreviousOnRowZeroStopsAndPlaysNothing)
+{
+    FillList();
+    PlayRow(0);
+    h.controller.PreviousCurrent();
+    EXPECT_THAT(h.control.calls, ElementsAre("CloseStream 0"));
+    EXPECT_EQ(h.State(0), PLAYER_STOPPED);
+    EXPECT_THAT(List().SelectedRows(), ElementsAre(0));
+}
+
+TEST_F(PlayerControllerTest, NextAndPreviousWithoutSelectionOnlyStop)
+{
+    FillList();
+    h.controller.NextCurrent();
+    h.controller.PreviousCurrent();
+    EXPECT_THAT(h.control.calls, ElementsAre("CloseStream 0", "CloseStream 0"));
+}
+
+TEST_F(PlayerControllerTest, CompletionPlaysTheNextRowOnlyOnceThePostedCallRuns)
+{
+    FillList();
+    PlayRow(0);
+    h.control.Complete(0);
+
+    // Inside the control's event nothing touches the stream.
+    EXPECT_THAT(h.control.calls, IsEmpty());
+    EXPECT_EQ(h.State(0), PLAYER_RUNNING);
+    ASSERT_EQ(h.poster.Pending(), 1u);
+
+    h.poster.Drain();
+    ASSERT_GE(h.control.calls.size(), 2u);
+    EXPECT_EQ(h.control.calls[0], "CloseStream 0");
+    EXPECT_EQ(h.control.calls[1], "OpenStream 0 /music/b.mp3 '' 0");
+    EXPECT_THAT(List().SelectedRows(), ElementsAre(1));
+    EXPECT_EQ(h.State(0), PLAYER_RUNNING);
+}
+
+TEST_F(PlayerControllerTest, CompletionOfTheLastRowLeavesThePlayerStopped)
+{
+    FillList();
+    PlayRow(2);
+    h.control.Complete(0);
+    h.poster.Drain();
+    EXPECT_THAT(h.control.calls, ElementsAre("CloseStream 0"));
+    EXPECT_EQ(h.State(0), PLAYER_STOPPED);
+    EXPECT_EQ(h.view.status[0].text, "Stopped");
+}
+
+TEST_F(PlayerControllerTest, CompletionWithTheTimerOnOnlyStops)
+{
+    FillList();
+    PlayRow(0);
+    h.players.Slot(0).Timer = 200;
+    h.control.Complete(0);
+    h.poster.Drain();
+    EXPECT_THAT(h.control.calls, ElementsAre("CloseStream 0"));
+    EXPECT_EQ(h.State(0), PLAYER_STOPPED);
+    EXPECT_EQ(h.view.status[0].image, IMAGE_TIMER);
+    EXPECT_EQ(h.view.status[0].text, "Timer already started");
+}
+
+TEST_F(PlayerControllerTest, ACompletionOvertakenByTheUserIsDropped)
+{
+    FillList();
+    PlayRow(0);
+
+    // The user stops between the end of the file and the posted completion: nothing starts.
+    h.control.Complete(0);
+    h.controller.StopCurrent();
+    h.poster.Drain();
+    EXPECT_THAT(h.control.CallsOf("OpenStream"), IsEmpty());
+    EXPECT_EQ(h.State(0), PLAYER_STOPPED);
+
+    // The user starts another row meanwhile: that file is not stopped by the old file's end.
+    PlayRow(0);
+    h.control.Complete(0);
+    List().ClearSelection();
+    h.controller.PlayRowOnDoubleClick(0, 2);
+    h.control.calls.clear();
+    h.poster.Drain();
+    EXPECT_THAT(h.control.calls, IsEmpty());
+    EXPECT_EQ(h.State(0), PLAYER_RUNNING);
+    EXPECT_TRUE(h.control.streams[0].open);
+}
+
+TEST_F(PlayerControllerTest, ManualControlsDoNothingWhileTheTimerIsOn)
+{
+    FillList();
+    PlayRow(1);
+    h.players.Slot(0).Timer = 200;
+
+    h.controller.PlayPauseCurrent();
+    h.controller.StopCurrent();
+    h.controller.PreviousCurrent();
+    h.controller.NextCurrent();
+    h.controller.SeekCurrent(50);
+    h.controller.PlayRowOnDoubleClick(0, 2);
+
+    EXPECT_THAT(h.control.calls, IsEmpty());
+    EXPECT_EQ(h.State(0), PLAYER_RUNNING);
+    EXPECT_THAT(List().SelectedRows(), ElementsAre(1));
+}
+
+TEST_F(PlayerControllerTest, SeekSetsTheCurrentStreamsPosition)
+{
+    FillList();
+    PlayRow(0);
+    h.controller.SeekCurrent(63);
+    EXPECT_THAT(h.control.calls, ElementsAre("SetStreamPosition 0 63"));
+}
+
+TEST_F(PlayerControllerTest, DoubleClickStopsAndPlaysTheRow)
+{
+    FillList();
+    h.controller.PlayRowOnDoubleClick(0, 2);
+    ASSERT_GE(h.control.calls.size(), 2u);
+    EXPECT_EQ(h.control.calls[0], "CloseStream 0");
+    EXPECT_EQ(h.control.calls[1], "OpenStream 0 /music/c.mp3 '' 0");
+
+    h.control.calls.clear();
+    h.controller.PlayRowOnDoubleClick(0, -1);
+    // Below the last row there is no file to play.
+    h.controller.PlayRowOnDoubleClick(0, 3);
+    EXPECT_THAT(h.control.calls, IsEmpty());
+}
+
+TEST_F(PlayerControllerTest, SelectPlayerShowsItsListPositionAndElapsedAtOnce)
+{
+    FillList(2);
+    PlayRow(0, 2);
+    h.control.streams[2].position = 42;
+    h.control.streams[2].elapsedMs = 75'400;
+
+    h.controller.SelectPlayer(2);
+    EXPECT_EQ(h.controller.CurrentPlayer(), 2);
+    EXPECT_THAT(
+        h.view.calls, ElementsAre("HideList 0", "ShowList 2", "FocusList 2", "Mark 0 off", "Mark 2 on"));
+    EXPECT_EQ(h.view.playButton, IMAGE_PAUSE);
+    EXPECT_EQ(h.view.position, 42);
+    EXPECT_EQ(h.view.elapsed, "00:01:15");
+
+    // Back to the idle player 0: its stream reports nothing.
+    h.controller.SelectPlayer(0);
+    EXPECT_EQ(h.view.playButton, IMAGE_PLAY);
+    EXPECT_EQ(h.view.position, 0);
+    EXPECT_EQ(h.view.elapsed, "00:00:00");
+
+    h.view.calls.clear();
+    h.control.calls.clear();
+    h.controller.SelectPlayer(0);
+    h.controller.SelectPlayer(8);
+    h.controller.SelectPlayer(-1);
+    EXPECT_THAT(h.view.calls, IsEmpty());
+    EXPECT_THAT(h.control.calls, IsEmpty());
+}
+
+TEST_F(PlayerControllerTest, PositionAndElapsedEventsShowOnlyForTheCurrentPlayer)
+{
+    h.controller.OnPosChanged(0, 0, 17);
+    h.controller.OnElapsedChanged(0, 3'723'999);
+    EXPECT_EQ(h.view.position, 17);
+    EXPECT_EQ(h.view.elapsed, "01:02:03");
+
+    h.controller.OnPosChanged(1, 0, 90);
+    h.controller.OnElapsedChanged(1, 9'000);
+    EXPECT_EQ(h.view.position, 17);
+    EXPECT_EQ(h.view.elapsed, "01:02:03");
+
+    // State changes and errors of the control change nothing of the player.
+    h.controller.OnStateChanged(0, sonarel::STATE_CLOSED, sonarel::STATE_PLAYING);
+    h.controller.OnError(0, -1, "Render file failed");
+    EXPECT_EQ(h.State(0), PLAYER_IDLE);
+    EXPECT_EQ(h.view.statusUpdates, 0);
+    EXPECT_EQ(h.poster.Pending(), 0u);
+}
+
+TEST_F(PlayerControllerTest, AddFileMeasuresAndAppendsToTheCurrentPlayer)
+{
+    h.control.durations["/music/short.mp3"] = 400;
+    h.control.durations["/music/long.mp3"] = 61'999;
+    h.controller.SelectPlayer(1);
+
+    EXPECT_TRUE(h.controller.AddFile("/music/short.mp3"));
+    EXPECT_TRUE(h.controller.AddFile("/music/long.mp3"));
+    ASSERT_EQ(List(1).RowCount(), 2);
+    EXPECT_EQ(List(1).Row(0).Duration, "00:00:01");
+    EXPECT_EQ(List(1).Row(1).Duration, "00:01:01");
+    EXPECT_EQ(List(1).Row(1).Path, "/music/long.mp3");
+    EXPECT_TRUE(List(0).Empty());
+    EXPECT_THAT(h.messages.shown, IsEmpty());
+}
+
+TEST_F(PlayerControllerTest, AFileThatCannotBeMeasuredIsReportedAndSkipped)
+{
+    EXPECT_FALSE(h.controller.AddFile("/music/broken.mp3"));
+    EXPECT_TRUE(List().Empty());
+    ASSERT_EQ(h.messages.shown.size(), 1u);
+    EXPECT_EQ(h.messages.shown[0].text, "Failed to load file :\n/music/broken.mp3");
+    EXPECT_EQ(h.messages.shown[0].caption, "Tessaly");
+    EXPECT_EQ(h.messages.shown[0].icon, MessageIcon::Exclamation);
+}
+
+TEST_F(PlayerControllerTest, AFileThatWouldPassMidnightIsLeftOutSilently)
+{
+    h.Place(0, "/music/late.mp3", 60'000, "23:58:30");
+    h.control.durations["/music/next.mp3"] = 60'000;
+    EXPECT_FALSE(h.controller.AddFile("/music/next.mp3"));
+    EXPECT_EQ(List().RowCount(), 1);
+    EXPECT_THAT(h.messages.shown, IsEmpty());
+}
+
+TEST(SonarelEventRelayTest, PassesEventsOnOnceItHasATarget)
+{
+    PlaybackHarness h;
+    SonarelEventRelay relay;
+    relay.OnPosChanged(0, 0, 55);
+    relay.OnComplete(0);
+    EXPECT_EQ(h.view.position, 0);
+
+    relay.SetTarget(&h.controller);
+    relay.OnPosChanged(0, 0, 55);
+    relay.OnElapsedChanged(0, 2'000);
+    relay.OnComplete(0);
+    EXPECT_EQ(h.view.position, 55);
+    EXPECT_EQ(h.view.elapsed, "00:00:02");
+    EXPECT_EQ(h.poster.Pending(), 1u);
+}
+
+TEST(WideTextTest, StopsAtTheFirstZeroAndJoinsSurrogatePairs)
+{
+    const char16_t full[] = { u'/', u'a', u'\u00FC', 0xD83C, 0xDFB5, u'\0', u'x' };
+    EXPECT_EQ(WideBufferToUtf8(std::u16string_view(full, 7)), "/a\u00FC\U0001F3B5");
+    // A buffer filled to its end has no terminator.
+    EXPECT_EQ(WideBufferToUtf8(std::u16string_view(full, 2)), "/a");
+    const char16_t broken[] = { u'a', 0xD83C, u'b', 0xDFB5 };
+    EXPECT_EQ(WideBufferToUtf8(std::u16string_view(broken, 4)), "a\uFFFDb\uFFFD");
+    EXPECT_EQ(WideBufferToUtf8(std::u16string_view()), "");
+}
+
+} // namespace

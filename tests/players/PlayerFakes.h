@@ -1,0 +1,187 @@
+#pragma once
+
+#include "players/Clock.h"
+#include "players/MessageSink.h"
+#include "players/PlayerTimers.h"
+#include "players/PlayerView.h"
+#include "players/Players.h"
+#include "players/Poster.h"
+
+#include <array>
+#include <cstdlib>
+#include <ctime>
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+// Keeps what the screen shows; logs the list calls (focus, scroll, show, hide) when asked to.
+class FakeView final : public IPlayerView {
+public:
+    struct Status {
+        int image = IMAGE_STOP;
+        std::string text = "Stopped";
+    };
+
+    bool logCalls = true;
+    std::vector<std::string> calls;
+    std::array<Status, PLAYER_COUNT> status {};
+    std::array<bool, PLAYER_COUNT> marked { true };
+    int playButton = IMAGE_PLAY;
+    int position = 0;
+    std::string elapsed = "00:00:00";
+    int shownList = 0;
+    int statusUpdates = 0;
+
+    void ShowPlayerStatus(int player, int imageId, std::string_view text) override
+    {
+        Status& shown = status[static_cast<std::size_t>(player)];
+        shown.image = imageId;
+        // Most updates repeat what is shown; comparing is cheaper than copying.
+        if (shown.text != text)
+            shown.text = text;
+        ++statusUpdates;
+    }
+    void MarkPlayerButton(int player, bool selected) override
+    {
+        marked[static_cast<std::size_t>(player)] = selected;
+        Log("Mark " + std::to_string(player) + (selected ? " on" : " off"));
+    }
+    void ShowPlayButton(int imageId) override { playButton = imageId; }
+    void ShowPosition(int percent) override { position = percent; }
+    void ShowElapsed(std::string_view text) override { elapsed = text; }
+    void ShowList(int player) override
+    {
+        shownList = player;
+        Log("ShowList " + std::to_string(player));
+    }
+    void HideList(int player) override
+    {
+        if (shownList == player)
+            shownList = -1;
+        Log("HideList " + std::to_string(player));
+    }
+    void FocusList(int player) override { Log("FocusList " + std::to_string(player)); }
+    void ScrollToRow(int player, int row) override
+    {
+        Log("ScrollToRow " + std::to_string(player) + " " + std::to_string(row));
+    }
+
+private:
+    void Log(std::string line)
+    {
+        if (logCalls)
+            calls.push_back(std::move(line));
+    }
+};
+
+class FakeMessages final : public IMessageSink {
+public:
+    struct Message {
+        std::string text;
+        std::string caption;
+        MessageIcon icon = MessageIcon::Information;
+    };
+
+    std::vector<Message> shown;
+    bool answer = false;
+
+    void ShowMessage(std::string_view text, std::string_view caption, MessageIcon icon) override
+    {
+        shown.push_back(Message { std::string(text), std::string(caption), icon });
+    }
+    bool AskYesNo(std::string_view text, std::string_view caption) override
+    {
+        shown.push_back(Message { std::string(text), std::string(caption), MessageIcon::Question });
+        return answer;
+    }
+};
+
+// Queues posted calls until the test drains them, as the event loop would once the handler that
+// posted them has returned.
+class FakePoster final : public IPoster {
+public:
+    void Post(std::function<void()> call) override { m_queue.push_back(std::move(call)); }
+
+    [[nodiscard]] std::size_t Pending() const { return m_queue.size(); }
+    // Runs the queued calls, and any they post, in order.
+    void Drain()
+    {
+        while (!m_queue.empty()) {
+            std::function<void()> call = std::move(m_queue.front());
+            m_queue.pop_front();
+            call();
+        }
+    }
+
+private:
+    std::deque<std::function<void()>> m_queue;
+};
+
+class FakeTimers final : public IPlayerTimers {
+public:
+    std::vector<std::string> calls;
+    std::array<bool, PLAYER_COUNT> running {};
+    bool startFails = false;
+
+    std::uint32_t Start(int player) override
+    {
+        calls.push_back("Start " + std::to_string(player));
+        if (startFails)
+            return 0;
+        running[static_cast<std::size_t>(player)] = true;
+        return PLAYER_TIMER_ID_BASE + static_cast<std::uint32_t>(player);
+    }
+    void Stop(int player) override
+    {
+        calls.push_back("Stop " + std::to_string(player));
+        running[static_cast<std::size_t>(player)] = false;
+    }
+};
+
+class FakeClock final : public IClock {
+public:
+    std::time_t now = 0;
+
+    std::time_t Now() const override { return now; }
+};
+
+// Sets the process's time zone for one test and puts the previous one back afterwards.
+class ScopedTimeZone {
+public:
+    explicit ScopedTimeZone(const char* zone)
+    {
+        if (const char* previous = std::getenv("TZ"))
+            m_previous = previous;
+        setenv("TZ", zone, 1);
+        tzset();
+    }
+    ~ScopedTimeZone()
+    {
+        if (m_previous)
+            setenv("TZ", m_previous->c_str(), 1);
+        else
+            unsetenv("TZ");
+        tzset();
+    }
+    ScopedTimeZone(const ScopedTimeZone&) = delete;
+    ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
+
+private:
+    std::optional<std::string> m_previous;
+};
+
+// The calendar time of a local wall-clock time in the current zone. For a time that occurs twice
+// (the hour repeated when summer time ends) isDst chooses the pass: 1 the first, 0 the second.
+inline std::time_t LocalTime(int year, int month, int day, int hour, int minute, int second, int isDst = -1)
+{
+    std::tm local {};
+    local.tm_year = year - 1900;
+    local.tm_mon = month - 1;
+    local.tm_mday = day;
+    local.tm_hour = hour;
+    local.tm_min = minute;
+    local.tm_sec = second;
+    local.tm_isdst = isDst;
+    return std::mktime(&local);
+}
