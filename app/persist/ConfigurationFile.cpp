@@ -1,0 +1,180 @@
+#include "persist/ConfigurationFile.h"
+
+#include "control/Sonarel.h"
+#include "persist/CalendarDate.h"
+#include "persist/FileElements.h"
+#include "persist/TextConversions.h"
+#include "persist/Xmlparse.h"
+#include "players/Players.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <string_view>
+#include <utility>
+
+namespace {
+
+constexpr std::string_view kVersion = "1.0.0";
+
+// An attribute's number, truncated toward zero; out-of-range numbers saturate, so that they stay out
+// of range instead of turning into arbitrary values.
+std::int32_t TruncatedNumber(std::string_view text)
+{
+    const double value = std::trunc(NumberFromText(text));
+    if (std::isnan(value))
+        return 0;
+    if (value <= static_cast<double>(std::numeric_limits<std::int32_t>::min()))
+        return std::numeric_limits<std::int32_t>::min();
+    if (value >= static_cast<double>(std::numeric_limits<std::int32_t>::max()))
+        return std::numeric_limits<std::int32_t>::max();
+    return static_cast<std::int32_t>(value);
+}
+
+// "%f": six decimals, and always a '.' whatever the locale of the process, because the reader only
+// understands '.'.
+std::string AmplifyText(float amplify)
+{
+    char buffer[64];
+    const auto [end, error] = std::to_chars(
+        buffer, buffer + sizeof buffer, static_cast<double>(amplify), std::chars_format::fixed, 6);
+    if (error != std::errc())
+        return "0.000000";
+    return std::string(buffer, end);
+}
+
+// "%d-%d-%d": no zero padding.
+std::string DateText(const CalendarDate& date)
+{
+    return std::to_string(static_cast<int>(date.Year())) + "-"
+        + std::to_string(static_cast<int>(date.Month())) + "-" + std::to_string(static_cast<int>(date.Day()));
+}
+
+// Bit d + 1 stands for day d (0 = Sunday).
+int WeekMask(const SchedulePolicy& policy)
+{
+    int mask = 0;
+    for (std::size_t day = 0; day < policy.Week.size(); ++day) {
+        if (policy.Week[day])
+            mask |= 1 << (day + 1);
+    }
+    return mask;
+}
+
+bool AddProgram(CXmlparse& xml, const SchedulePolicy& policy)
+{
+    if (!xml.AddElement("Program") || !xml.SetAttribute("Type", std::to_string(policy.Type)))
+        return false;
+    if (policy.Type == POLICY_WEEKLY)
+        return xml.SetAttribute("Week", std::to_string(WeekMask(policy)));
+    return xml.SetAttribute("BeginDate", DateText(policy.BeginDate))
+        && xml.SetAttribute("EndDate", DateText(policy.EndDate));
+}
+
+// A step that fails skips the rest of this player only.
+void AddPlayer(CXmlparse& xml, int player, const PlayerSlot& slot)
+{
+    const PlayerSetting& setting = slot.Setting;
+    if (!xml.AddElement("Player") || !xml.SetAttribute("ID", std::to_string(player))
+        || !xml.SetAttribute("Name", setting.Name) || !xml.SetAttribute("Device", setting.Device)
+        || !xml.SetAttribute("Volume", std::to_string(setting.Volume))
+        || !xml.SetAttribute("Balance", std::to_string(setting.Balance))
+        || !xml.SetAttribute("Amplify", AmplifyText(setting.Amplify)) || !xml.EnterElement())
+        return;
+    if (AddProgram(xml, slot.Policy))
+        (void)AddFileElements(xml, slot.List);
+    xml.LeaveElement();
+}
+
+void ReadSetting(const CXmlparse& xml, PlayerSetting& setting, sonarel::ISonarel& control)
+{
+    if (std::string name = xml.GetAttribute("Name"); !name.empty())
+        setting.Name = std::move(name);
+    if (std::string device = xml.GetAttribute("Device");
+        !device.empty() && control.IsAudioDeviceExist(device.c_str()))
+        setting.Device = std::move(device);
+    // A missing Volume or Balance reads as 0, which is in range and therefore taken.
+    if (const std::int32_t volume = TruncatedNumber(xml.GetAttribute("Volume")); volume >= 0 && volume <= 100)
+        setting.Volume = volume;
+    if (const std::int32_t balance = TruncatedNumber(xml.GetAttribute("Balance"));
+        balance >= -10000 && balance <= 10000)
+        setting.Balance = balance;
+    if (const auto amplify = static_cast<float>(NumberFromText(xml.GetAttribute("Amplify")));
+        amplify >= 1.0f && amplify <= 10.0f)
+        setting.Amplify = amplify;
+}
+
+// Reads the Program element among the current parent's children; without one the policy stays.
+void ReadPolicy(CXmlparse& xml, SchedulePolicy& policy, std::time_t now)
+{
+    if (!xml.FindElement("Program"))
+        return;
+    if (TruncatedNumber(xml.GetAttribute("Type")) == POLICY_WEEKLY) {
+        policy.Type = POLICY_WEEKLY;
+        const std::string week = xml.GetAttribute("Week");
+        if (!week.empty()) {
+            const auto mask = static_cast<std::uint32_t>(TruncatedNumber(week));
+            for (std::size_t day = 0; day < policy.Week.size(); ++day)
+                policy.Week[day] = ((mask >> (day + 1)) & 1U) != 0;
+        }
+        return;
+    }
+    // A range that began in the past starts today, and one that would end before it begins is one day.
+    policy.Type = POLICY_DATE_RANGE;
+    const CalendarDate today = CalendarDate::AtTime(now);
+    CalendarDate begin = CalendarDate::Parse(xml.GetAttribute("BeginDate"), now);
+    if (begin < today)
+        begin = today;
+    CalendarDate end = CalendarDate::Parse(xml.GetAttribute("EndDate"), now);
+    if (end < begin)
+        end = begin;
+    policy.BeginDate = begin;
+    policy.EndDate = end;
+}
+
+void ReadPlayer(
+    CXmlparse& xml, Players& players, sonarel::ISonarel& control, ILoadProgress& progress, std::time_t now)
+{
+    PlayerSlot* slot = players.Find(TruncatedNumber(xml.GetAttribute("ID")));
+    if (slot == nullptr)
+        return;
+    ReadSetting(xml, slot->Setting, control);
+    if (!xml.EnterElement())
+        return;
+    ReadPolicy(xml, slot->Policy, now);
+    ReadFileElements(xml, slot->List, control, progress);
+    xml.LeaveElement();
+}
+
+} // namespace
+
+bool ReadConfiguration(
+    const std::string& path, Players& players, sonarel::ISonarel& control, ILoadProgress& progress)
+{
+    return ReadConfiguration(path, players, control, progress, std::time(nullptr));
+}
+
+bool ReadConfiguration(const std::string& path, Players& players, sonarel::ISonarel& control,
+    ILoadProgress& progress, std::time_t now)
+{
+    CXmlparse xml;
+    if (!xml.Load(path) || !xml.FindElement("KVConfig") || !xml.EnterElement())
+        return false;
+    while (xml.FindElement("Player"))
+        ReadPlayer(xml, players, control, progress, now);
+    xml.LeaveElement();
+    return true;
+}
+
+bool WriteConfiguration(const std::string& path, const Players& players)
+{
+    CXmlparse xml;
+    if (!xml.AddElement("KVConfig") || !xml.SetAttribute("Version", kVersion) || !xml.EnterElement())
+        return false;
+    for (int player = 0; player < PLAYER_COUNT; ++player)
+        AddPlayer(xml, player, players.Slot(player));
+    xml.LeaveElement();
+    return xml.Save(path);
+}

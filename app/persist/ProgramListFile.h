@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+
+class ILoadProgress;
+class PlayList;
+
+namespace sonarel {
+class ISonarel;
+}
+
+// A program list file carries one player's play list on its own, so that a list can move between
+// players or machines. Only the rows travel, as File elements like those of the configuration:
+//
+//   <KVProgram Version="1.0.0">
+//     <File Path="/music/a.mp3" BeginTime="08:00:00"/>
+//   </KVProgram>
+
+// Writes the list's rows; an empty list gives an empty KVProgram element. An existing file is
+// replaced, but only once the new content is safely on disk.
+[[nodiscard]] bool ExportProgramList(const PlayList& list, const std::string& path);
+
+// Replaces the list's rows with those of the file, measuring every file again and placing the rows
+// as the configuration reader does. False, with the list untouched, when the file cannot be read or
+// has no KVProgram root; true otherwise, even when no row could be listed.
+[[nodiscard]] bool ImportProgramList(
+    const std::string& path, PlayList& list, sonarel::ISonarel& control, ILoadProgress& progress);
