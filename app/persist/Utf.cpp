@@ -113,19 +113,14 @@ std::string RepairUtf8(std::string_view text)
     return out;
 }
 
-std::string Utf16LeToUtf8(std::string_view bytes)
+std::string Utf16ToUtf8(std::u16string_view units)
 {
     std::string out;
-    out.reserve(bytes.size());
-    const std::size_t units = bytes.size() / 2;
-    auto unitAt = [&](std::size_t i) {
-        return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[2 * i]))
-            | static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[2 * i + 1])) << 8;
-    };
-    for (std::size_t i = 0; i < units; ++i) {
-        const std::uint32_t unit = unitAt(i);
-        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < units) {
-            const std::uint32_t low = unitAt(i + 1);
+    out.reserve(units.size() * 3 / 2);
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        const std::uint32_t unit = units[i];
+        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < units.size()) {
+            const std::uint32_t low = units[i + 1];
             if (low >= 0xDC00 && low <= 0xDFFF) {
                 AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
                 ++i;
@@ -137,6 +132,17 @@ std::string Utf16LeToUtf8(std::string_view bytes)
         else
             AppendUtf8(out, unit);
     }
+    return out;
+}
+
+std::string Utf16LeToUtf8(std::string_view bytes)
+{
+    std::u16string units(bytes.size() / 2, u'\0');
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        units[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i])
+            | static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
+    }
+    std::string out = Utf16ToUtf8(units);
     if (bytes.size() % 2 != 0)
         out += kReplacement;
     return out;

@@ -18,6 +18,9 @@
 // The text with every byte that does not belong to a well-formed sequence replaced by U+FFFD.
 [[nodiscard]] std::string RepairUtf8(std::string_view text);
 
+// UTF-16 to UTF-8. Surrogate pairs are joined; an unpaired surrogate becomes U+FFFD.
+[[nodiscard]] std::string Utf16ToUtf8(std::u16string_view units);
+
 // UTF-16LE bytes to UTF-8. Surrogate pairs are joined; an unpaired surrogate and a trailing odd
 // byte become U+FFFD.
 [[nodiscard]] std::string Utf16LeToUtf8(std::string_view bytes);

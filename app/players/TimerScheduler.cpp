@@ -97,7 +97,10 @@ void TimerScheduler::Tick(int player)
         return;
     }
     const std::string& path = list.Row(row).Path;
-    if (!StreamHasFile(player, path))
+    // The control keeps the name of the last file it opened even when a later open of the stream
+    // failed, so the name alone would leave a file that can no longer be opened silent for the rest
+    // of its window while the player reads "Running". A stream that is not playing is opened again.
+    if (!StreamHasFile(player, path) || !StreamIsPlaying(player))
         m_controller.StopPlayer(player);
     if (m_players.Slot(player).State != PLAYER_RUNNING)
         m_controller.PlayScheduledRow(player, row);
@@ -115,6 +118,12 @@ bool TimerScheduler::StreamHasFile(int player, const std::string& path) const
     // is the one this program last opened on the stream.
     return !streamFile.empty() && streamFile.size() < path.size() && path.starts_with(streamFile)
         && m_controller.LastOpenedPath(player) == path;
+}
+
+bool TimerScheduler::StreamIsPlaying(int player) const
+{
+    short state = sonarel::STATE_CLOSED;
+    return m_control.GetStreamState(static_cast<short>(player), &state) && state == sonarel::STATE_PLAYING;
 }
 
 int TimerScheduler::ScheduledItemAt(int player) const

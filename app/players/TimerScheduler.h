@@ -83,6 +83,7 @@ private:
     [[nodiscard]] const std::vector<Window>& WindowsOf(int player) const;
     // Whether the player's stream holds the file of the row.
     [[nodiscard]] bool StreamHasFile(int player, const std::string& path) const;
+    [[nodiscard]] bool StreamIsPlaying(int player) const;
 
     Players& m_players;
     PlayerController& m_controller;

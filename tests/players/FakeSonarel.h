@@ -21,8 +21,12 @@
 class FakeSonarel final : public sonarel::ISonarel {
 public:
     struct Stream {
-        // A successful open not closed since; GetStreamFile reports the file only then.
+        // A successful open not closed since.
         bool open = false;
+        // Like the real control's graph: made by the first open, even a failed one, and released
+        // by CloseStream. GetStreamFile reports the last successfully opened file while it exists.
+        bool graph = false;
+        short state = sonarel::STATE_CLOSED;
         bool playing = false;
         std::string file;
         // What GetStreamFile reports for the file.
@@ -86,6 +90,7 @@ public:
     {
         Stream& stream = streams[static_cast<std::size_t>(id)];
         stream.playing = false;
+        stream.state = sonarel::STATE_STOPPED;
         stream.elapsedMs = 0;
         const short last = stream.position;
         stream.position = 0;
@@ -120,9 +125,17 @@ public:
             ++opensOverOpenStream;
             CloseSpan(hStreamId);
         }
+        const bool hadGraph = stream->graph;
+        const std::u16string previous = stream->reported;
         *stream = Stream {};
-        if (unopenable.count(pszFileName) != 0)
+        stream->graph = true;
+        if (unopenable.count(pszFileName) != 0) {
+            // The real control keeps the previous file's name and leaves the stream stopped.
+            stream->reported = previous;
+            stream->state = hadGraph ? sonarel::STATE_STOPPED : sonarel::STATE_CLOSED;
             return false;
+        }
+        stream->state = bPlay != 0 ? sonarel::STATE_PLAYING : sonarel::STATE_PAUSED;
         stream->open = true;
         stream->file = pszFileName;
         stream->reported = ToUtf16(CutName(stream->file));
@@ -145,6 +158,7 @@ public:
         if (stream == nullptr || !stream->open)
             return false;
         stream->playing = true;
+        stream->state = sonarel::STATE_PLAYING;
         return true;
     }
     bool Pause(short hStreamId) override
@@ -154,6 +168,7 @@ public:
         if (stream == nullptr || !stream->open)
             return false;
         stream->playing = false;
+        stream->state = sonarel::STATE_PAUSED;
         return true;
     }
     bool Stop(short hStreamId) override
@@ -182,6 +197,8 @@ public:
         if (stream->open)
             CloseSpan(hStreamId);
         stream->open = false;
+        stream->graph = false;
+        stream->state = sonarel::STATE_CLOSED;
         stream->playing = false;
         stream->elapsedMs = 0;
         stream->position = 0;
@@ -227,10 +244,15 @@ public:
         Log("GetVolume " + std::to_string(hStreamId));
         return false;
     }
-    bool GetStreamState(short hStreamId, short*) override
+    bool GetStreamState(short hStreamId, short* pnState) override
     {
-        Log("GetStreamState " + std::to_string(hStreamId));
-        return false;
+        if (logCalls)
+            Log("GetStreamState " + std::to_string(hStreamId));
+        const Stream* stream = Find(hStreamId);
+        if (stream == nullptr || pnState == nullptr)
+            return false;
+        *pnState = stream->state;
+        return true;
     }
     bool GetStreamInfo(short hStreamId, short*, short*, std::int32_t*, short*, std::int32_t*) override
     {
@@ -301,7 +323,7 @@ public:
             Log("GetStreamFile " + std::to_string(hStreamId) + " " + std::to_string(nNameLen));
         ++getStreamFileCount;
         const Stream* stream = Find(hStreamId);
-        if (stream == nullptr || !stream->open || pszFileName == nullptr)
+        if (stream == nullptr || !stream->graph || pszFileName == nullptr)
             return false;
         if (nNameLen <= 0)
             return true;

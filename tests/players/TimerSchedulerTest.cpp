@@ -396,3 +396,24 @@ TEST_F(TimerSchedulerTest, TimerIdsMapToPlayers)
 }
 
 } // namespace
+
+TEST_F(TimerSchedulerTest, AFileThatPlayedOnceAndThenFailsToOpenIsOpenedAgainOnEveryTick)
+{
+    // The control still names the file after a failed open of it, so only the stream's state shows
+    // that nothing plays.
+    h.Place(0, "/music/removed.mp3", 5'000, "10:00:00");
+    h.control.durations["/music/removed.mp3"] = 1'000;
+    StartTimerAt(0, June3(9, 59, 59));
+
+    h.TickAt(0, June3(10, 0, 0));
+    h.control.Advance(1000);
+    h.poster.Drain();
+    EXPECT_EQ(h.control.openCount, 1);
+
+    h.control.unopenable.insert("/music/removed.mp3");
+    TickEverySecond(0, June3(10, 0, 1), June3(10, 0, 4));
+    EXPECT_EQ(h.control.openCount, 5);
+    short state = -1;
+    ASSERT_TRUE(h.control.GetStreamState(0, &state));
+    EXPECT_NE(state, sonarel::STATE_PLAYING);
+}
