@@ -1,0 +1,1003 @@
+#include "control/gst/GstFilterGraph.h"
+
+#include "control/gst/DurationProbe.h"
+#include "control/gst/GainStage.h"
+#include "control/gst/GstRuntime.h"
+
+#include <gst/audio/audio.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+
+#define GST_CAT_DEFAULT sonarel::gst::DebugCategory()
+
+namespace sonarel::gst {
+
+namespace {
+
+    constexpr auto PREROLL_TIMEOUT = std::chrono::seconds(5);
+    constexpr auto SEEK_TIMEOUT = std::chrono::seconds(5);
+    constexpr auto DURATION_PROBE_TIMEOUT = std::chrono::seconds(2);
+
+    // The renderer's buffer: 200 ms in the sound server, written in 50 ms segments. Longer segments
+    // than the default 10 ms save most of the wake-ups of eight streams; the buffer, and so the
+    // delay before a volume change is heard, stays PulseAudio's default.
+    constexpr gint64 RENDERER_BUFFER_US = 200000;
+    constexpr gint64 RENDERER_SEGMENT_US = 50000;
+
+    constexpr const char* DEFAULT_RENDERER_NAME = "Default DirectSound Device";
+    constexpr const char* DEVICE_LOST_MESSAGE = "sonarel-device-lost";
+    constexpr const char* SINK_CHANGED_EVENT = "pulse-sink-changed";
+
+    constexpr long MIN_LEVEL = -10000;
+    constexpr long MAX_BALANCE = 10000;
+    constexpr std::int64_t NS_PER_REFTIME = 100;
+
+    GQuark GenerationQuark()
+    {
+        static const GQuark quark = g_quark_from_static_string("sonarel-graph-generation");
+        return quark;
+    }
+
+    GRef<GstElement> MakeElement(const char* factory, const char* name)
+    {
+        GRef<GstElement> element = GRef<GstElement>::Adopt(gst_element_factory_make(factory, name));
+        if (!element) {
+            GST_ERROR("cannot create the GStreamer element \"%s\": its plugin is not installed", factory);
+        }
+        return element;
+    }
+
+    bool HasProperty(gpointer object, const char* name)
+    {
+        return g_object_class_find_property(G_OBJECT_GET_CLASS(object), name) != nullptr;
+    }
+
+    GRef<GstPad> FirstSinkPad(GstElement* element)
+    {
+        GRef<GstPad> pad;
+        GstIterator* iterator = gst_element_iterate_sink_pads(element);
+        GValue item = G_VALUE_INIT;
+        if (gst_iterator_next(iterator, &item) == GST_ITERATOR_OK) {
+            pad = GRef<GstPad>::Ref(GST_PAD(g_value_get_object(&item)));
+            g_value_unset(&item);
+        }
+        gst_iterator_free(iterator);
+        return pad;
+    }
+
+    bool IsRawAudio(GstPad* pad)
+    {
+        GRef<GstCaps> caps = GRef<GstCaps>::Adopt(gst_pad_get_current_caps(pad));
+        if (!caps) {
+            caps = GRef<GstCaps>::Adopt(gst_pad_query_caps(pad, nullptr));
+        }
+        if (!caps || gst_caps_is_empty(caps.get())) {
+            return false;
+        }
+        const GstStructure* structure = gst_caps_get_structure(caps.get(), 0);
+        return gst_structure_has_name(structure, "audio/x-raw");
+    }
+
+    // A copy of a shared_ptr handed to a C callback as its user data, freed by the callback's
+    // destroy notify, so that the state lives as long as any callback that may still run.
+    template <typename T> gpointer HoldShared(const std::shared_ptr<T>& shared)
+    {
+        return std::make_unique<std::shared_ptr<T>>(shared).release();
+    }
+    template <typename T> void ReleaseShared(gpointer data)
+    {
+        std::unique_ptr<std::shared_ptr<T>>(static_cast<std::shared_ptr<T>*>(data)).reset();
+    }
+    template <typename T> T& Held(gpointer data)
+    {
+        return **static_cast<std::shared_ptr<T>*>(data);
+    }
+
+} // namespace
+
+struct GstFilterGraph::Shared {
+    enum class WaitResult { Done, Failed, TimedOut };
+
+    GstElement* pipeline = nullptr; // compared with message sources only
+    std::atomic<std::uint64_t> generation { 1 };
+    std::atomic<bool> deviceLost { false };
+
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::uint64_t asyncDone = 0; // the pipeline's ASYNC_DONE messages so far
+    std::uint64_t errors = 0; // ERROR messages so far
+    GRef<GstElement> converter; // where the decoder's audio goes
+    GRef<GstElement> gainStage;
+    bool audioLinked = false;
+
+    struct Counters {
+        std::uint64_t asyncDone = 0;
+        std::uint64_t errors = 0;
+    };
+
+    Counters Snapshot()
+    {
+        const std::lock_guard lock(mutex);
+        return { asyncDone, errors };
+    }
+
+    // Waits until the pipeline has finished an asynchronous state change begun after `before`.
+    WaitResult WaitAsyncDone(Counters before, std::chrono::milliseconds timeout)
+    {
+        std::unique_lock lock(mutex);
+        WaitResult result = WaitResult::TimedOut;
+        changed.wait_for(lock, timeout, [&] {
+            if (errors != before.errors) {
+                result = WaitResult::Failed;
+                return true;
+            }
+            if (asyncDone != before.asyncDone) {
+                result = WaitResult::Done;
+                return true;
+            }
+            return false;
+        });
+        return result;
+    }
+
+    // Streaming threads and PulseAudio's thread.
+    static GstBusSyncReply OnBusSync(GstBus* bus, GstMessage* message, gpointer data);
+    static void OnPadAdded(GstElement* decoder, GstPad* pad, gpointer data);
+    static void OnNoMorePads(GstElement* decoder, gpointer data);
+    static GstPadProbeReturn OnRendererEvent(GstPad* pad, GstPadProbeInfo* info, gpointer data);
+    static void MuteRenderer(GstElement* renderer, gpointer data);
+};
+
+GstBusSyncReply GstFilterGraph::Shared::OnBusSync(GstBus* /*bus*/, GstMessage* message, gpointer data)
+{
+    Shared& shared = Held<Shared>(data);
+    const std::uint64_t generation = shared.generation.load();
+    gst_mini_object_set_qdata(
+        GST_MINI_OBJECT_CAST(message), GenerationQuark(), reinterpret_cast<gpointer>(generation), nullptr);
+
+    const bool asyncDone = GST_MESSAGE_TYPE(message) == GST_MESSAGE_ASYNC_DONE
+        && GST_MESSAGE_SRC(message) == GST_OBJECT(shared.pipeline);
+    const bool error = GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR;
+    if (asyncDone || error) {
+        {
+            const std::lock_guard lock(shared.mutex);
+            shared.asyncDone += asyncDone ? 1 : 0;
+            shared.errors += error ? 1 : 0;
+        }
+        shared.changed.notify_all();
+    }
+    return GST_BUS_PASS;
+}
+
+void GstFilterGraph::Shared::OnPadAdded(GstElement* /*decoder*/, GstPad* pad, gpointer data)
+{
+    Shared& shared = Held<Shared>(data);
+    if (!IsRawAudio(pad)) {
+        return;
+    }
+    const std::lock_guard lock(shared.mutex);
+    if (shared.audioLinked || !shared.converter) {
+        return;
+    }
+    GRef<GstPad> sink = GRef<GstPad>::Adopt(gst_element_get_static_pad(shared.converter.get(), "sink"));
+    if (sink && GST_PAD_LINK_SUCCESSFUL(gst_pad_link(pad, sink.get()))) {
+        shared.audioLinked = true;
+    }
+}
+
+void GstFilterGraph::Shared::OnNoMorePads(GstElement* decoder, gpointer data)
+{
+    Shared& shared = Held<Shared>(data);
+    bool linked = false;
+    {
+        const std::lock_guard lock(shared.mutex);
+        linked = shared.audioLinked;
+    }
+    if (!linked) {
+        // Otherwise the renderer would wait for audio that never comes until the preroll times out.
+        GST_ELEMENT_ERROR(
+            decoder, STREAM, WRONG_TYPE, ("The file has no audio that can be played"), (nullptr));
+    }
+}
+
+GstPadProbeReturn GstFilterGraph::Shared::OnRendererEvent(GstPad* pad, GstPadProbeInfo* info, gpointer data)
+{
+    GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
+    if (event == nullptr || GST_EVENT_TYPE(event) != GST_EVENT_CUSTOM_UPSTREAM
+        || !gst_event_has_name(event, SINK_CHANGED_EVENT)) {
+        return GST_PAD_PROBE_OK;
+    }
+    // PulseAudio's thread, with its main loop locked: the stream has just been moved to another sink.
+    Shared& shared = Held<Shared>(data);
+    if (shared.deviceLost.exchange(true)) {
+        return GST_PAD_PROBE_OK;
+    }
+    GRef<GstElement> gainStage;
+    {
+        const std::lock_guard lock(shared.mutex);
+        gainStage = shared.gainStage;
+    }
+    // Audio not yet written goes out silent; what the server holds already is muted by the renderer's
+    // stream volume, which must be set from another thread than this one.
+    if (gainStage) {
+        SetGainStageLevels(gainStage.get(), MIN_LEVEL, 0);
+    }
+    GstElement* renderer = GST_PAD_PARENT(pad);
+    gst_element_call_async(renderer, MuteRenderer, nullptr, nullptr);
+    gst_element_post_message(renderer,
+        gst_message_new_application(GST_OBJECT(renderer), gst_structure_new_empty(DEVICE_LOST_MESSAGE)));
+    return GST_PAD_PROBE_OK;
+}
+
+void GstFilterGraph::Shared::MuteRenderer(GstElement* renderer, gpointer /*data*/)
+{
+    g_object_set(renderer, "mute", TRUE, nullptr);
+}
+
+// ---- Creation ----------------------------------------------------------------------------------
+
+std::unique_ptr<GstFilterGraph> GstFilterGraph::Create(GMainContext* context)
+{
+    if (!EnsureInitialized()) {
+        return nullptr;
+    }
+    std::unique_ptr<GstFilterGraph> graph(new GstFilterGraph(context));
+    if (!graph->Initialize()) {
+        return nullptr;
+    }
+    return graph;
+}
+
+GstFilterGraph::GstFilterGraph(GMainContext* context)
+    : context_(GRef<GMainContext>::Ref(context))
+    , shared_(std::make_shared<Shared>())
+{
+}
+
+bool GstFilterGraph::Initialize()
+{
+    pipeline_ = GRef<GstElement>::Adopt(gst_pipeline_new(nullptr));
+    if (!pipeline_) {
+        return false;
+    }
+    shared_->pipeline = pipeline_.get();
+    // The renderer's own clock (PulseAudio's stream time) stops advancing after a flushing seek in
+    // about half the cases, although the sound goes on: positions would freeze. The system clock,
+    // to which the renderer then slaves, always runs.
+    GRef<GstClock> clock = GRef<GstClock>::Adopt(gst_system_clock_obtain());
+    gst_pipeline_use_clock(GST_PIPELINE(pipeline_.get()), clock.get());
+    bus_ = GRef<GstBus>::Adopt(gst_element_get_bus(pipeline_.get()));
+    gst_bus_set_sync_handler(bus_.get(), Shared::OnBusSync, HoldShared(shared_), ReleaseShared<Shared>);
+
+    GSource* watch = gst_bus_create_watch(bus_.get());
+    g_source_set_callback(watch, G_SOURCE_FUNC(OnBusMessage), this, nullptr);
+    g_source_attach(watch, context_.get());
+    busWatch_ = AttachedSource(watch);
+    return true;
+}
+
+GstFilterGraph::~GstFilterGraph()
+{
+    busWatch_.reset();
+    scheduledNotify_.reset();
+    if (pipeline_) {
+        // Joins the streaming threads; PulseAudio's thread no longer calls the renderer's probe either.
+        gst_element_set_state(pipeline_.get(), GST_STATE_NULL);
+    }
+    deviceWatch_.reset();
+    padAdded_.reset();
+    noMorePads_.reset();
+    if (bus_) {
+        gst_bus_set_sync_handler(bus_.get(), nullptr, nullptr, nullptr);
+        gst_bus_set_flushing(bus_.get(), TRUE);
+    }
+}
+
+// ---- Filters -----------------------------------------------------------------------------------
+
+HResult GstFilterGraph::AddFilter(std::shared_ptr<IFilter> filter, const std::string& name)
+{
+    auto element = std::dynamic_pointer_cast<GstElementFilter>(filter);
+    if (!element || element->Element() == nullptr || IndexOf(element.get()) != entries_.size()) {
+        return dsp::E_INVALIDARG_STATUS;
+    }
+    return AddEntry(std::move(element), name, false);
+}
+
+HResult GstFilterGraph::AddEntry(
+    std::shared_ptr<GstElementFilter> filter, const std::string& name, bool chain)
+{
+    GstElement* element = filter->Element();
+    if (GST_OBJECT_PARENT(element) != nullptr) {
+        return E_FAIL_STATUS;
+    }
+    // A name already in the graph gets a number, as names must be unique within a pipeline.
+    std::string unique = name;
+    for (int suffix = 1; FindFilterByName(unique); ++suffix) {
+        unique = name + " " + std::to_string(10000 + suffix).substr(1);
+    }
+    if (!gst_object_set_name(GST_OBJECT(element), unique.c_str())
+        || !gst_bin_add(GST_BIN(pipeline_.get()), element)) {
+        return E_FAIL_STATUS;
+    }
+    entries_.push_back(Entry { std::move(filter), unique, chain });
+    return S_OK_STATUS;
+}
+
+std::shared_ptr<IFilter> GstFilterGraph::FirstFilter()
+{
+    return entries_.empty() ? nullptr : entries_.front().filter;
+}
+
+HResult GstFilterGraph::RemoveFilter(const std::shared_ptr<IFilter>& filter)
+{
+    const std::size_t index = IndexOf(filter.get());
+    if (index == entries_.size()) {
+        return E_NOT_FOUND_STATUS;
+    }
+    RemoveEntry(index);
+    return S_OK_STATUS;
+}
+
+void GstFilterGraph::RemoveEntry(std::size_t index)
+{
+    if (mode_ != Mode::Empty) {
+        // The rendering is taken apart: it neither plays nor can it be run again.
+        gst_element_set_state(pipeline_.get(), GST_STATE_READY);
+        NextGeneration();
+        mode_ = Mode::Empty;
+    }
+    GstElement* element = entries_[index].filter->Element();
+    if (element == renderer_.get()) {
+        deviceWatch_.reset();
+        renderer_.reset();
+        rendererCaps_.reset();
+        rendererDevice_.clear();
+    }
+    if (element == decoder_.get()) {
+        padAdded_.reset();
+        noMorePads_.reset();
+        decoder_.reset();
+    }
+    if (element == gainStage_.get()) {
+        gainStage_.reset();
+    }
+    {
+        const std::lock_guard lock(shared_->mutex);
+        if (element == shared_->converter.get()) {
+            shared_->converter.reset();
+        }
+        if (element == shared_->gainStage.get()) {
+            shared_->gainStage.reset();
+        }
+    }
+    gst_element_set_state(element, GST_STATE_NULL);
+    gst_bin_remove(GST_BIN(pipeline_.get()), element);
+    entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(index));
+}
+
+std::size_t GstFilterGraph::IndexOf(const IFilter* filter) const
+{
+    const auto it = std::find_if(entries_.begin(), entries_.end(),
+        [filter](const Entry& entry) { return entry.filter.get() == filter; });
+    return static_cast<std::size_t>(it - entries_.begin());
+}
+
+std::shared_ptr<IFilter> GstFilterGraph::FindFilterByName(const std::string& name)
+{
+    const auto it = std::find_if(
+        entries_.begin(), entries_.end(), [&name](const Entry& entry) { return entry.name == name; });
+    return it == entries_.end() ? nullptr : it->filter;
+}
+
+// ---- Rendering ---------------------------------------------------------------------------------
+
+HResult GstFilterGraph::RenderFile(const std::string& path)
+{
+    NextGeneration();
+    events_.clear();
+    gst_element_set_state(pipeline_.get(), GST_STATE_NULL);
+    mode_ = Mode::Empty;
+    // A chain left by an earlier rendering goes first; what the caller added stays.
+    for (std::size_t index = entries_.size(); index-- > 0;) {
+        if (entries_[index].chain) {
+            RemoveEntry(index);
+        }
+    }
+    parkedPositionNs_ = 0;
+    lastPositionNs_ = 0;
+    durationNs_ = -1;
+    rate_ = 1.0;
+    level_ = 0;
+    balance_ = 0;
+
+    HResult status = BuildChain(path);
+    if (!Failed(status)) {
+        status = Preroll();
+    }
+    if (Failed(status)) {
+        gst_element_set_state(pipeline_.get(), GST_STATE_READY);
+        NextGeneration();
+        return status;
+    }
+    gint64 duration = 0;
+    if (gst_element_query_duration(pipeline_.get(), GST_FORMAT_TIME, &duration) && duration > 0) {
+        durationNs_ = duration;
+    } else if (const std::optional<std::int64_t> measured
+        = DurationProbe::Measure(path, DURATION_PROBE_TIMEOUT)) {
+        // The parser only estimates this file's length and had not yet when the preroll ended.
+        durationNs_ = *measured;
+    }
+    Park(Mode::Parked);
+    return S_OK_STATUS;
+}
+
+HResult GstFilterGraph::BuildChain(const std::string& path)
+{
+    // The caller's filters: the renderer (the one sink) and the filters to pass through, in order.
+    GstElement* renderer = nullptr;
+    std::vector<GstElement*> transforms;
+    for (const Entry& entry : entries_) {
+        GstElement* element = entry.filter->Element();
+        if (GST_OBJECT_FLAG_IS_SET(element, GST_ELEMENT_FLAG_SINK)) {
+            renderer = renderer != nullptr ? renderer : element;
+        } else {
+            transforms.push_back(element);
+        }
+    }
+    if (renderer == nullptr) {
+        GRef<GstElement> fallback = MakeElement("pulsesink", nullptr);
+        if (!fallback) {
+            fallback = MakeElement("autoaudiosink", nullptr);
+        }
+        if (!fallback) {
+            return E_UNSUPPORTED_STATUS;
+        }
+        renderer = fallback.get();
+        if (Failed(AddEntry(
+                std::make_shared<GstElementFilter>(std::move(fallback)), DEFAULT_RENDERER_NAME, true))) {
+            return E_FAIL_STATUS;
+        }
+    }
+    if (GST_IS_AUDIO_BASE_SINK(renderer)) {
+        g_object_set(
+            renderer, "buffer-time", RENDERER_BUFFER_US, "latency-time", RENDERER_SEGMENT_US, nullptr);
+    }
+
+    GRef<GstElement> source = MakeElement("filesrc", nullptr);
+    GRef<GstElement> decoder = MakeElement("decodebin", nullptr);
+    GRef<GstElement> converter = MakeElement("audioconvert", nullptr);
+    GRef<GstElement> resampler = MakeElement("audioresample", nullptr);
+    GRef<GstElement> gainStage = CreateGainStage();
+    if (!source || !decoder || !converter || !resampler || !gainStage) {
+        return E_UNSUPPORTED_STATUS;
+    }
+    g_object_set(source.get(), "location", path.c_str(), nullptr);
+
+    const std::pair<GRef<GstElement>*, const char*> chain[] = {
+        { &source, "File Source" },
+        { &decoder, "Decoder" },
+        { &converter, "Audio Converter" },
+        { &resampler, "Audio Resampler" },
+        { &gainStage, "Volume and Balance" },
+    };
+    for (const auto& [element, name] : chain) {
+        if (Failed(AddEntry(std::make_shared<GstElementFilter>(*element), name, true))) {
+            return E_FAIL_STATUS;
+        }
+    }
+
+    std::vector<GstElement*> links = { converter.get(), resampler.get() };
+    links.insert(links.end(), transforms.begin(), transforms.end());
+    links.push_back(gainStage.get());
+    links.push_back(renderer);
+    bool linked = gst_element_link(source.get(), decoder.get()) != FALSE;
+    for (std::size_t i = 0; linked && i + 1 < links.size(); ++i) {
+        linked = gst_element_link(links[i], links[i + 1]) != FALSE;
+    }
+    if (!linked) {
+        return E_UNSUPPORTED_STATUS;
+    }
+
+    {
+        const std::lock_guard lock(shared_->mutex);
+        shared_->converter = converter;
+        shared_->gainStage = gainStage;
+        shared_->audioLinked = false;
+    }
+    padAdded_ = SignalConnection(decoder.get(),
+        g_signal_connect_data(
+            decoder.get(), "pad-added", G_CALLBACK(Shared::OnPadAdded), HoldShared(shared_),
+            +[](gpointer data, GClosure*) { ReleaseShared<Shared>(data); }, static_cast<GConnectFlags>(0)));
+    noMorePads_ = SignalConnection(decoder.get(),
+        g_signal_connect_data(
+            decoder.get(), "no-more-pads", G_CALLBACK(Shared::OnNoMorePads), HoldShared(shared_),
+            +[](gpointer data, GClosure*) { ReleaseShared<Shared>(data); }, static_cast<GConnectFlags>(0)));
+
+    renderer_ = GRef<GstElement>::Ref(renderer);
+    decoder_ = std::move(decoder);
+    gainStage_ = std::move(gainStage);
+    InstallDeviceWatch(renderer);
+    ApplyLevels();
+    return S_OK_STATUS;
+}
+
+void GstFilterGraph::InstallDeviceWatch(GstElement* renderer)
+{
+    rendererDevice_.clear();
+    deviceWatch_.reset();
+    if (!HasProperty(renderer, "device") || !HasProperty(renderer, "current-device")) {
+        return;
+    }
+    gchar* name = nullptr;
+    g_object_get(renderer, "device", &name, nullptr);
+    const GCharPtr device(name);
+    if (!device || *device == '\0') {
+        return;
+    }
+    rendererDevice_ = device.get();
+    GRef<GstPad> pad = GRef<GstPad>::Adopt(gst_element_get_static_pad(renderer, "sink"));
+    if (pad) {
+        const gulong id = gst_pad_add_probe(pad.get(), GST_PAD_PROBE_TYPE_EVENT_UPSTREAM,
+            Shared::OnRendererEvent, HoldShared(shared_), ReleaseShared<Shared>);
+        deviceWatch_ = PadProbe(pad.get(), id);
+    }
+}
+
+HResult GstFilterGraph::Preroll()
+{
+    if (renderer_ && !rendererDevice_.empty()) {
+        // After a move the renderer names the device it was moved to: point it back, and unmute it.
+        g_object_set(renderer_.get(), "device", rendererDevice_.c_str(), nullptr);
+        if (shared_->deviceLost.exchange(false)) {
+            g_object_set(renderer_.get(), "mute", FALSE, nullptr);
+        }
+    }
+    ApplyLevels();
+    {
+        const std::lock_guard lock(shared_->mutex);
+        shared_->audioLinked = false;
+    }
+    const Shared::Counters before = shared_->Snapshot();
+    const GstStateChangeReturn change = gst_element_set_state(pipeline_.get(), GST_STATE_PAUSED);
+    if (change == GST_STATE_CHANGE_FAILURE) {
+        return E_UNSUPPORTED_STATUS;
+    }
+    if (change == GST_STATE_CHANGE_ASYNC) {
+        switch (shared_->WaitAsyncDone(before, PREROLL_TIMEOUT)) {
+        case Shared::WaitResult::Done:
+            break;
+        case Shared::WaitResult::Failed:
+            return E_UNSUPPORTED_STATUS;
+        case Shared::WaitResult::TimedOut:
+            return E_TIMEOUT_STATUS;
+        }
+    }
+    if (shared_->Snapshot().errors != before.errors) {
+        return E_UNSUPPORTED_STATUS;
+    }
+    // A file whose audio never reached the renderer (nothing decodable before its end) does not play.
+    GRef<GstPad> pad = renderer_ ? FirstSinkPad(renderer_.get()) : GRef<GstPad>();
+    GRef<GstCaps> caps = pad ? GRef<GstCaps>::Adopt(gst_pad_get_current_caps(pad.get())) : GRef<GstCaps>();
+    if (!caps) {
+        return E_UNSUPPORTED_STATUS;
+    }
+    rendererCaps_ = std::move(caps);
+    return S_OK_STATUS;
+}
+
+HResult GstFilterGraph::SeekTo(std::int64_t positionNs, double rate)
+{
+    // A state change still under way would end during the wait below and be taken for the seek's end.
+    if (gst_element_get_state(pipeline_.get(), nullptr, nullptr, 0) == GST_STATE_CHANGE_ASYNC
+        && gst_element_get_state(pipeline_.get(), nullptr, nullptr, GST_SECOND * 5)
+            != GST_STATE_CHANGE_SUCCESS) {
+        return E_FAIL_STATUS;
+    }
+    NextGeneration();
+    const Shared::Counters before = shared_->Snapshot();
+    const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
+    if (!gst_element_seek(pipeline_.get(), rate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET, positionNs,
+            GST_SEEK_TYPE_NONE, GST_CLOCK_TIME_NONE)) {
+        return E_FAIL_STATUS;
+    }
+    // Serialised: the next query or seek finds the pipeline settled at the new place.
+    if (shared_->WaitAsyncDone(before, SEEK_TIMEOUT) != Shared::WaitResult::Done) {
+        return E_FAIL_STATUS;
+    }
+    lastPositionNs_ = positionNs;
+    return S_OK_STATUS;
+}
+
+void GstFilterGraph::Park(Mode mode)
+{
+    if (IsActive()) {
+        parkedPositionNs_ = QueryPositionNs();
+    }
+    gst_element_set_state(pipeline_.get(), GST_STATE_READY);
+    NextGeneration();
+    mode_ = mode;
+}
+
+void GstFilterGraph::ApplyLevels()
+{
+    if (gainStage_) {
+        SetGainStageLevels(gainStage_.get(), level_, balance_);
+    }
+}
+
+std::int64_t GstFilterGraph::QueryPositionNs()
+{
+    gint64 position = 0;
+    if (gst_element_query_position(pipeline_.get(), GST_FORMAT_TIME, &position) && position >= 0) {
+        lastPositionNs_ = position;
+    }
+    return lastPositionNs_;
+}
+
+void GstFilterGraph::NextGeneration()
+{
+    shared_->generation.fetch_add(1);
+}
+
+// ---- Transport ---------------------------------------------------------------------------------
+
+HResult GstFilterGraph::Run()
+{
+    switch (mode_) {
+    case Mode::Empty:
+        return E_FAIL_STATUS;
+    case Mode::Playing:
+        return S_OK_STATUS;
+    case Mode::Paused:
+        if (gst_element_set_state(pipeline_.get(), GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
+            return E_FAIL_STATUS;
+        }
+        mode_ = Mode::Playing;
+        return S_OK_STATUS;
+    case Mode::Parked:
+    case Mode::Failed:
+        break;
+    }
+    const HResult prerolled = Preroll();
+    if (Failed(prerolled)) {
+        gst_element_set_state(pipeline_.get(), GST_STATE_READY);
+        NextGeneration();
+        mode_ = Mode::Failed;
+        return prerolled;
+    }
+    mode_ = Mode::Paused;
+    if (parkedPositionNs_ != 0 || rate_ != 1.0) {
+        // A file that cannot seek plays from its start.
+        if (Failed(SeekTo(parkedPositionNs_, rate_))) {
+            GST_WARNING("cannot resume at %" G_GINT64_FORMAT " ns", parkedPositionNs_);
+        }
+    }
+    if (gst_element_set_state(pipeline_.get(), GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
+        Park(Mode::Failed);
+        return E_FAIL_STATUS;
+    }
+    mode_ = Mode::Playing;
+    return S_OK_STATUS;
+}
+
+HResult GstFilterGraph::Pause()
+{
+    if (mode_ == Mode::Playing) {
+        const Shared::Counters before = shared_->Snapshot();
+        const GstStateChangeReturn change = gst_element_set_state(pipeline_.get(), GST_STATE_PAUSED);
+        if (change == GST_STATE_CHANGE_FAILURE) {
+            return E_FAIL_STATUS;
+        }
+        mode_ = Mode::Paused;
+        // Settled before returning: a seek that follows must not take the end of this change for its own.
+        if (change == GST_STATE_CHANGE_ASYNC
+            && shared_->WaitAsyncDone(before, PREROLL_TIMEOUT) != Shared::WaitResult::Done) {
+            return E_FAIL_STATUS;
+        }
+    }
+    // A parked graph stays parked: it is cued at its position and starts from there.
+    return S_OK_STATUS;
+}
+
+HResult GstFilterGraph::Stop()
+{
+    if (IsActive() || mode_ == Mode::Failed) {
+        Park(Mode::Parked);
+    }
+    return S_OK_STATUS;
+}
+
+// ---- Seeking -----------------------------------------------------------------------------------
+
+HResult GstFilterGraph::GetDuration(RefTime* duration)
+{
+    if (duration == nullptr) {
+        return dsp::E_INVALIDARG_STATUS;
+    }
+    if (mode_ == Mode::Empty) {
+        return E_FAIL_STATUS;
+    }
+    gint64 queried = 0;
+    if (IsActive() && gst_element_query_duration(pipeline_.get(), GST_FORMAT_TIME, &queried) && queried > 0) {
+        durationNs_ = queried;
+    }
+    if (durationNs_ < 0) {
+        return E_FAIL_STATUS;
+    }
+    *duration = durationNs_ / NS_PER_REFTIME;
+    return S_OK_STATUS;
+}
+
+HResult GstFilterGraph::GetCurrentPosition(RefTime* position)
+{
+    if (position == nullptr) {
+        return dsp::E_INVALIDARG_STATUS;
+    }
+    if (mode_ == Mode::Empty) {
+        return E_FAIL_STATUS;
+    }
+    *position = (IsActive() ? QueryPositionNs() : parkedPositionNs_) / NS_PER_REFTIME;
+    return S_OK_STATUS;
+}
+
+HResult GstFilterGraph::SetPositions(RefTime absolute)
+{
+    if (absolute < 0 || absolute > G_MAXINT64 / NS_PER_REFTIME) {
+        return dsp::E_INVALIDARG_STATUS;
+    }
+    if (mode_ == Mode::Empty) {
+        return E_FAIL_STATUS;
+    }
+    const std::int64_t target = absolute * NS_PER_REFTIME;
+    if (!IsActive()) {
+        parkedPositionNs_ = target;
+        lastPositionNs_ = target;
+        return S_OK_STATUS;
+    }
+    return SeekTo(target, rate_);
+}
+
+HResult GstFilterGraph::SetRate(double rate)
+{
+    if (!(rate > 0)) {
+        return dsp::E_INVALIDARG_STATUS;
+    }
+    if (mode_ == Mode::Empty) {
+        return E_FAIL_STATUS;
+    }
+    if (IsActive()) {
+        const HResult sought = SeekTo(QueryPositionNs(), rate);
+        if (Failed(sought)) {
+            return sought;
+        }
+    }
+    rate_ = rate;
+    return S_OK_STATUS;
+}
+
+HResult GstFilterGraph::GetRate(double* rate)
+{
+    if (rate == nullptr) {
+        return dsp::E_INVALIDARG_STATUS;
+    }
+    *rate = rate_;
+    return S_OK_STATUS;
+}
+
+// ---- Volume and balance ------------------------------------------------------------------------
+
+HResult GstFilterGraph::PutVolume(long level)
+{
+    if (level < MIN_LEVEL || level > 0) {
+        return dsp::E_INVALIDARG_STATUS;
+    }
+    if (!gainStage_) {
+        return E_FAIL_STATUS;
+    }
+    level_ = level;
+    ApplyLevels();
+    return S_OK_STATUS;
+}
+
+HResult GstFilterGraph::GetVolume(long* level)
+{
+    if (level == nullptr) {
+        return dsp::E_INVALIDARG_STATUS;
+    }
+    if (!gainStage_) {
+        return E_FAIL_STATUS;
+    }
+    *level = level_;
+    return S_OK_STATUS;
+}
+
+HResult GstFilterGraph::PutBalance(long balance)
+{
+    if (balance < -MAX_BALANCE || balance > MAX_BALANCE) {
+        return dsp::E_INVALIDARG_STATUS;
+    }
+    if (!gainStage_) {
+        return E_FAIL_STATUS;
+    }
+    balance_ = balance;
+    ApplyLevels();
+    return S_OK_STATUS;
+}
+
+HResult GstFilterGraph::GetBalance(long* balance)
+{
+    if (balance == nullptr) {
+        return dsp::E_INVALIDARG_STATUS;
+    }
+    if (!gainStage_) {
+        return E_FAIL_STATUS;
+    }
+    *balance = balance_;
+    return S_OK_STATUS;
+}
+
+// ---- Events ------------------------------------------------------------------------------------
+
+HResult GstFilterGraph::SetNotify(std::function<void()> notify)
+{
+    notify_ = std::move(notify);
+    if (!notify_) {
+        scheduledNotify_.reset();
+    } else if (!events_.empty()) {
+        // Events queued while nobody listened are announced from the main loop, not from inside this call.
+        ScheduleNotify();
+    }
+    return S_OK_STATUS;
+}
+
+bool GstFilterGraph::GetEvent(long* code)
+{
+    if (code == nullptr || events_.empty()) {
+        return false;
+    }
+    *code = events_.front();
+    events_.pop_front();
+    return true;
+}
+
+gboolean GstFilterGraph::OnBusMessage(GstBus* /*bus*/, GstMessage* message, gpointer data)
+{
+    static_cast<GstFilterGraph*>(data)->HandleMessage(message);
+    // The graph may be gone by now (a listener may close the stream): nothing may touch it here.
+    return G_SOURCE_CONTINUE;
+}
+
+void GstFilterGraph::HandleMessage(GstMessage* message)
+{
+    const auto stamp = reinterpret_cast<std::uintptr_t>(
+        gst_mini_object_get_qdata(GST_MINI_OBJECT_CAST(message), GenerationQuark()));
+    if (stamp != shared_->generation.load()) {
+        return;
+    }
+    switch (GST_MESSAGE_TYPE(message)) {
+    case GST_MESSAGE_EOS:
+        QueueEvent(EC_COMPLETE);
+        return;
+    case GST_MESSAGE_ERROR: {
+        GErrorOut error;
+        GCharPtr debug;
+        gchar* details = nullptr;
+        gst_message_parse_error(message, error.out(), &details);
+        debug.reset(details);
+        GST_WARNING_OBJECT(
+            GST_MESSAGE_SRC(message), "stream failed: %s (%s)", error.message(), debug ? debug.get() : "");
+        Fail();
+        QueueEvent(EC_ERRORABORT);
+        return;
+    }
+    case GST_MESSAGE_APPLICATION:
+        if (gst_message_has_name(message, DEVICE_LOST_MESSAGE)) {
+            GST_WARNING("the device \"%s\" went away: the stream is stopped", rendererDevice_.c_str());
+            Fail();
+            QueueEvent(EC_ERRORABORT);
+        }
+        return;
+    default:
+        return;
+    }
+}
+
+void GstFilterGraph::Fail()
+{
+    if (IsActive()) {
+        Park(Mode::Failed);
+    } else {
+        gst_element_set_state(pipeline_.get(), GST_STATE_READY);
+        NextGeneration();
+        if (mode_ != Mode::Empty) {
+            mode_ = Mode::Failed;
+        }
+    }
+}
+
+void GstFilterGraph::QueueEvent(long code)
+{
+    events_.push_back(code);
+    if (notify_) {
+        // A copy: the listener may replace the notification, or release the graph, while it runs.
+        const std::function<void()> notify = notify_;
+        notify();
+    }
+}
+
+void GstFilterGraph::ScheduleNotify()
+{
+    if (scheduledNotify_) {
+        return;
+    }
+    GSource* idle = g_idle_source_new();
+    g_source_set_callback(idle, OnScheduledNotify, this, nullptr);
+    g_source_attach(idle, context_.get());
+    scheduledNotify_ = AttachedSource(idle);
+}
+
+gboolean GstFilterGraph::OnScheduledNotify(gpointer data)
+{
+    auto* graph = static_cast<GstFilterGraph*>(data);
+    graph->scheduledNotify_.reset();
+    if (graph->notify_ && !graph->events_.empty()) {
+        const std::function<void()> notify = graph->notify_;
+        notify();
+    }
+    return G_SOURCE_REMOVE;
+}
+
+// ---- Format at a filter's input ----------------------------------------------------------------
+
+HResult GstFilterGraph::GetInputPinFormat(
+    const std::shared_ptr<IFilter>& filter, bool* hasPin, WaveFormat* format, bool* exactWaveFormat)
+{
+    if (hasPin == nullptr || format == nullptr || exactWaveFormat == nullptr) {
+        return dsp::E_INVALIDARG_STATUS;
+    }
+    *hasPin = false;
+    *exactWaveFormat = false;
+    const std::size_t index = IndexOf(filter.get());
+    if (index == entries_.size()) {
+        return E_NOT_FOUND_STATUS;
+    }
+    GstElement* element = entries_[index].filter->Element();
+    GRef<GstPad> pad = FirstSinkPad(element);
+    if (!pad) {
+        return E_NOT_FOUND_STATUS;
+    }
+    *hasPin = true;
+    GRef<GstCaps> caps = GRef<GstCaps>::Adopt(gst_pad_get_current_caps(pad.get()));
+    if (!caps && element == renderer_.get() && mode_ != Mode::Empty) {
+        // A parked graph keeps the format that it negotiated, as a stopped connection does.
+        caps = rendererCaps_;
+    }
+    GstAudioInfo info;
+    if (!caps || !gst_audio_info_from_caps(&info, caps.get())) {
+        return E_FAIL_STATUS;
+    }
+    const GstAudioFormatInfo* formatInfo = info.finfo;
+    format->channels = static_cast<std::uint16_t>(GST_AUDIO_INFO_CHANNELS(&info));
+    format->samplesPerSec = static_cast<std::uint32_t>(GST_AUDIO_INFO_RATE(&info));
+    format->bitsPerSample = static_cast<std::uint16_t>(GST_AUDIO_FORMAT_INFO_WIDTH(formatInfo));
+    format->blockAlign = static_cast<std::uint16_t>(GST_AUDIO_INFO_BPF(&info));
+    format->avgBytesPerSec = format->samplesPerSec * format->blockAlign;
+
+    // What the plain wave format describes: little-endian integer PCM with every bit of its container
+    // used (8-bit unsigned, wider signed), mono or stereo.
+    const int width = GST_AUDIO_FORMAT_INFO_WIDTH(formatInfo);
+    const bool integer = GST_AUDIO_FORMAT_INFO_IS_INTEGER(formatInfo);
+    const bool packed = GST_AUDIO_FORMAT_INFO_DEPTH(formatInfo) == width;
+    const bool signedness = GST_AUDIO_FORMAT_INFO_IS_SIGNED(formatInfo) == (width > 8);
+    const bool littleEndian = width == 8 || GST_AUDIO_FORMAT_INFO_IS_LITTLE_ENDIAN(formatInfo);
+    *exactWaveFormat = integer && packed && signedness && littleEndian && GST_AUDIO_INFO_CHANNELS(&info) <= 2
+        && GST_AUDIO_INFO_LAYOUT(&info) == GST_AUDIO_LAYOUT_INTERLEAVED;
+    return S_OK_STATUS;
+}
+
+} // namespace sonarel::gst
