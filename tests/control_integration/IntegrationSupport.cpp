@@ -1,0 +1,144 @@
+#include "IntegrationSupport.h"
+
+#include <glib.h>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <sys/wait.h>
+
+namespace itest {
+
+std::string Media(const std::string& name)
+{
+    static const std::string folder = [] {
+        const std::string dir = std::string(TESSALY_BINARY_DIR) + "/test-media";
+        int status = 0;
+        const std::string output
+            = Shell(std::string(TESSALY_SOURCE_DIR) + "/scripts/make-test-media '" + dir + "' 2>&1", &status);
+        if (status != 0) {
+            ADD_FAILURE() << "scripts/make-test-media failed:\n" << output;
+        }
+        return dir;
+    }();
+    return folder + "/" + name;
+}
+
+bool SoundServerReady()
+{
+    static const bool ready = [] {
+        const char* server = std::getenv("PULSE_SERVER");
+        if (server == nullptr || *server == '\0') {
+            return false;
+        }
+        int status = 0;
+        Shell("pactl info >/dev/null 2>&1", &status);
+        return status == 0;
+    }();
+    if (!ready) {
+        ADD_FAILURE()
+            << "No sound server: start one with `export PULSE_SERVER=$(scripts/sound-server start DIR)` "
+               "and PULSE_RUNTIME_PATH=DIR/run PULSE_STATE_PATH=DIR/state, or run ./test";
+    }
+    return ready;
+}
+
+void Pump(std::chrono::milliseconds duration)
+{
+    PumpUntil([] { return false; }, duration);
+}
+
+bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout)
+{
+    const double deadline = NowMs() + static_cast<double>(timeout.count());
+    while (!done()) {
+        if (NowMs() >= deadline) {
+            return false;
+        }
+        // Wakes at least every 5 ms, so that a condition set outside the loop is seen.
+        GSource* wake = g_timeout_source_new(5);
+        g_source_set_callback(
+            wake, [](gpointer) { return G_SOURCE_REMOVE; }, nullptr, nullptr);
+        g_source_attach(wake, nullptr);
+        g_main_context_iteration(nullptr, TRUE);
+        g_source_destroy(wake);
+        g_source_unref(wake);
+    }
+    return true;
+}
+
+std::string Shell(const std::string& command, int* status)
+{
+    std::string output;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        if (status != nullptr) {
+            *status = -1;
+        }
+        return output;
+    }
+    std::array<char, 4096> buffer {};
+    std::size_t read = 0;
+    while ((read = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) {
+        output.append(buffer.data(), read);
+    }
+    const int result = pclose(pipe);
+    if (status != nullptr) {
+        *status = WIFEXITED(result) ? WEXITSTATUS(result) : -1;
+    }
+    return output;
+}
+
+double NowMs()
+{
+    return static_cast<double>(g_get_monotonic_time()) / 1000.0;
+}
+
+void EventLog::OnError(short id, std::int32_t lRet, const char* text)
+{
+    events.push_back({ Event::Kind::Error, id, lRet, 0, text != nullptr ? text : "" });
+}
+
+void EventLog::OnComplete(short id)
+{
+    events.push_back({ Event::Kind::Complete, id, 0, 0, {} });
+}
+
+void EventLog::OnStateChanged(short id, short oldState, short newState)
+{
+    events.push_back({ Event::Kind::StateChanged, id, oldState, newState, {} });
+}
+
+void EventLog::OnPosChanged(short id, short oldPosition, short newPosition)
+{
+    events.push_back({ Event::Kind::PosChanged, id, oldPosition, newPosition, {} });
+}
+
+void EventLog::OnElapsedChanged(short id, std::int32_t elapsed)
+{
+    events.push_back({ Event::Kind::ElapsedChanged, id, elapsed, 0, {} });
+}
+
+int EventLog::Count(Event::Kind kind, short stream) const
+{
+    int count = 0;
+    for (const Event& event : events) {
+        count += event.kind == kind && event.stream == stream ? 1 : 0;
+    }
+    return count;
+}
+
+std::vector<std::string> EventLog::Errors() const
+{
+    std::vector<std::string> errors;
+    for (const Event& event : events) {
+        if (event.kind == Event::Kind::Error) {
+            errors.push_back(event.text);
+        }
+    }
+    return errors;
+}
+
+} // namespace itest

@@ -1,0 +1,66 @@
+#pragma once
+
+// Shared helpers of the integration tests: the test media, the private sound server, the main loop
+// that delivers the control's ticks and graph events, and a listener that records the events.
+
+#include "control/Sonarel.h"
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace itest {
+
+using namespace std::chrono_literals;
+
+// The zones of scripts/sound-server, by the names that the control lists.
+inline constexpr const char* ZONE1 = "Zone 1 (zone1)";
+inline constexpr const char* ZONE2 = "Zone 2 (zone2)";
+inline constexpr const char* ZONE3 = "Zone 3 (zone3)";
+
+// A file of the standard test media (scripts/make-test-media, made once per build tree).
+[[nodiscard]] std::string Media(const std::string& name);
+
+// Whether PULSE_SERVER names a reachable server; a test that needs one fails with a hint otherwise.
+[[nodiscard]] bool SoundServerReady();
+
+// Runs the thread's main context (where the control delivers everything) for a while, or until
+// `done` holds; true when it held in time.
+void Pump(std::chrono::milliseconds duration);
+bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
+
+// Runs a shell command; its standard output, and its exit status in *status.
+std::string Shell(const std::string& command, int* status = nullptr);
+
+// Milliseconds on a monotonic clock.
+[[nodiscard]] double NowMs();
+
+struct Event {
+    enum class Kind { Error, Complete, StateChanged, PosChanged, ElapsedChanged };
+    Kind kind;
+    short stream = 0;
+    std::int32_t a = 0; // lRet, old state, old position, elapsed
+    std::int32_t b = 0; // new state, new position
+    std::string text;
+};
+
+// Records every event of the control, in order.
+class EventLog final : public sonarel::ISonarelEvents {
+public:
+    void OnError(short id, std::int32_t lRet, const char* text) override;
+    void OnComplete(short id) override;
+    void OnStateChanged(short id, short oldState, short newState) override;
+    void OnPosChanged(short id, short oldPosition, short newPosition) override;
+    void OnElapsedChanged(short id, std::int32_t elapsed) override;
+
+    [[nodiscard]] int Count(Event::Kind kind, short stream) const;
+    [[nodiscard]] std::vector<std::string> Errors() const;
+    void Clear() { events.clear(); }
+
+    std::vector<Event> events;
+};
+
+} // namespace itest
