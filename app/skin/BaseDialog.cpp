@@ -4,6 +4,7 @@
 #include "skin/CaptionWnd.h"
 #include "skin/SkinDrawing.h"
 
+#include <QCursor>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -73,6 +74,9 @@ CBaseDialog::CBaseDialog(int templateId, CBaseSkin* skin, QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
     setMouseTracking(true);
+    m_cursorCheck.setInterval(CURSOR_CHECK_MS);
+    connect(
+        &m_cursorCheck, &QTimer::timeout, this, [this] { UpdateFrameCursor(mapFromGlobal(QCursor::pos())); });
 }
 
 CBaseDialog::~CBaseDialog()
@@ -312,12 +316,24 @@ void CBaseDialog::mouseMoveEvent(QMouseEvent* event)
 {
     if (m_dragger.Update(event->globalPosition().toPoint()))
         return;
-    if (event->buttons() == Qt::NoButton) {
-        const FrameHit hit
-            = isMaximized() ? FrameHit::Client : HitTest(size(), event->position().toPoint(), Resizable());
-        setCursor(CursorOf(hit));
-    }
+    if (event->buttons() == Qt::NoButton)
+        UpdateFrameCursor(event->position().toPoint());
     QDialog::mouseMoveEvent(event);
+}
+
+void CBaseDialog::UpdateFrameCursor(const QPoint& point)
+{
+    // Children inherit the dialog's cursor, and the dialog hears nothing when the mouse goes from
+    // its edge into a child: the resize cursor is checked again until the mouse has left the edge.
+    const bool onEdge = !isMaximized() && rect().contains(point) && childAt(point) == nullptr
+        && EdgesOf(HitTest(size(), point, Resizable())) != Qt::Edges {};
+    if (!onEdge) {
+        m_cursorCheck.stop();
+        unsetCursor();
+        return;
+    }
+    setCursor(CursorOf(HitTest(size(), point, Resizable())));
+    m_cursorCheck.start();
 }
 
 void CBaseDialog::mouseReleaseEvent(QMouseEvent* event)

@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <QPointer>
 #include <QString>
+#include <QTimer>
 
 #include <memory>
 #include <vector>
@@ -147,8 +148,12 @@ protected:
     void keyReleaseEvent(QKeyEvent* event) override;
     bool focusNextPrevChild(bool next) override;
 
+    static constexpr int CURSOR_CHECK_MS = 100;
+
 private:
     [[nodiscard]] bool Resizable() const { return (m_captionFlags & CAPTION_MAXIMIZE) != 0; }
+    // Shows the resize cursor while the mouse is over the resizing edge, else the normal one.
+    void UpdateFrameCursor(const QPoint& point);
     SkinRect LayoutPane(PaneRecord& pane, const SkinRect& free);
 
     std::vector<PaneRecord> m_panes;
@@ -161,4 +166,5 @@ private:
     bool m_created = false;
     bool m_createResult = false;
     WindowDragger m_dragger;
+    QTimer m_cursorCheck;
 };

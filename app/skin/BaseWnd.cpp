@@ -61,6 +61,8 @@ CBaseWnd::CBaseWnd(CBaseSkin* skin, QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
     setMouseTracking(true);
+    // Its own cursor, so that the dialog's resize cursor never shows over it.
+    setCursor(Qt::ArrowCursor);
     m_hoverTimer.setSingleShot(true);
     m_hoverTimer.setInterval(HOVER_TIME_MS);
     connect(&m_hoverTimer, &QTimer::timeout, this, &CBaseWnd::OnHoverTimeout);

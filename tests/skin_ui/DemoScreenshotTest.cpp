@@ -288,6 +288,9 @@ TEST(DemoScreenshot, EveryKindOfItemAndControlWithTheDefaultSkin)
     dialog.resize(780, 620);
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    // The mouse over the close button and over a tool bar button.
+    dialog.Caption()->SetItemState(CCaptionWnd::ITEM_CLOSE, ITEMSTATE_HOT, ITEMSTATE_HOT);
+    dialog.toolBar->SetItemState(4, ITEMSTATE_HOT, ITEMSTATE_HOT);
 
     CMenuEx menu(&DefaultSkin());
     menu.addAction(QStringLiteral("&Scheduling Policy"));

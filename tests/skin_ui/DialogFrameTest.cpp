@@ -313,6 +313,12 @@ TEST(DialogFrame, AResizableDialogResizesFromItsEdgeAndCorner)
     PanedDialog dialog(0x2F, { { 110, PANE_TOP | PANE_LEFT, 0 } });
     dialog.setGeometry(100, 100, 400, 300);
     dialog.show();
+    Move(&dialog, QPoint(399, 150));
+    EXPECT_EQ(dialog.cursor().shape(), Qt::SizeHorCursor);
+    Move(&dialog, QPoint(0, 299));
+    EXPECT_EQ(dialog.cursor().shape(), Qt::SizeBDiagCursor);
+    Move(&dialog, QPoint(200, 150));
+    EXPECT_EQ(dialog.cursor().shape(), Qt::ArrowCursor);
     Press(&dialog, QPoint(399, 150));
     DragTo(&dialog, dialog.mapToGlobal(QPoint(399, 150)) + QPoint(40, 0));
     Release(&dialog, QPoint(439, 150));
