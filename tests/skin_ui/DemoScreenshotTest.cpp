@@ -15,6 +15,7 @@
 #include <QPainter>
 #include <QTest>
 
+#include <cstdio>
 #include <memory>
 #include <vector>
 
