@@ -84,15 +84,28 @@ namespace {
         return TRUE;
     }
 
-    template <typename Sample, typename Apply>
-    void Process(gpointer data, gsize bytes, int channels, const gfloat* gains, Apply apply)
+    // Per-channel gains are at most 1 (the stage only attenuates), so 16-bit samples are scaled in
+    // 1.15 fixed point and never overflow.
+    constexpr int Q15_ONE = 1 << 15;
+
+    void ProcessS16(gint16* samples, gsize count, int channels, const gint32* gains)
     {
-        auto* samples = static_cast<Sample*>(data);
-        const gsize count = bytes / sizeof(Sample);
-        for (gsize i = 0; i + static_cast<gsize>(channels) <= count; i += static_cast<gsize>(channels)) {
-            for (int channel = 0; channel < channels; ++channel) {
-                samples[i + static_cast<gsize>(channel)]
-                    = apply(samples[i + static_cast<gsize>(channel)], gains[channel]);
+        const auto stride = static_cast<gsize>(channels);
+        for (gsize i = 0; i + stride <= count; i += stride) {
+            for (gsize channel = 0; channel < stride; ++channel) {
+                const gint32 scaled
+                    = (static_cast<gint32>(samples[i + channel]) * gains[channel] + Q15_ONE / 2) >> 15;
+                samples[i + channel] = static_cast<gint16>(scaled);
+            }
+        }
+    }
+
+    void ProcessF32(gfloat* samples, gsize count, int channels, const gfloat* gains)
+    {
+        const auto stride = static_cast<gsize>(channels);
+        for (gsize i = 0; i + stride <= count; i += stride) {
+            for (gsize channel = 0; channel < stride; ++channel) {
+                samples[i + channel] *= gains[channel];
             }
         }
     }
@@ -100,7 +113,7 @@ namespace {
     GstFlowReturn TransformInPlace(GstBaseTransform* transform, GstBuffer* buffer)
     {
         GainStageInstance* self = Self(transform);
-        const GstAudioInfo* info = &GST_AUDIO_FILTER(transform)->info;
+        const GstAudioInfo* info = &reinterpret_cast<GstAudioFilter*>(transform)->info;
         const int channels = GST_AUDIO_INFO_CHANNELS(info);
         if (channels < 1 || channels > MAX_CHANNELS) {
             return GST_FLOW_NOT_NEGOTIATED;
@@ -113,9 +126,12 @@ namespace {
         GST_OBJECT_UNLOCK(transform);
 
         gfloat gains[MAX_CHANNELS];
+        gint32 fixedGains[MAX_CHANNELS];
         for (int channel = 0; channel < channels; ++channel) {
             const Side side = self->sides[channel];
             gains[channel] = volume * (side == Side::Left ? left : side == Side::Right ? right : 1.0F);
+            fixedGains[channel]
+                = std::clamp(static_cast<gint32>(std::lround(gains[channel] * Q15_ONE)), 0, Q15_ONE);
         }
 
         GstMapInfo map;
@@ -123,13 +139,9 @@ namespace {
             return GST_FLOW_ERROR;
         }
         if (GST_AUDIO_INFO_FORMAT(info) == GST_AUDIO_FORMAT_S16) {
-            Process<gint16>(map.data, map.size, channels, gains, [](gint16 sample, gfloat gain) {
-                const long scaled = std::lround(static_cast<gfloat>(sample) * gain);
-                return static_cast<gint16>(std::clamp(scaled, -32768L, 32767L));
-            });
+            ProcessS16(reinterpret_cast<gint16*>(map.data), map.size / sizeof(gint16), channels, fixedGains);
         } else {
-            Process<gfloat>(map.data, map.size, channels, gains,
-                [](gfloat sample, gfloat gain) { return sample * gain; });
+            ProcessF32(reinterpret_cast<gfloat*>(map.data), map.size / sizeof(gfloat), channels, gains);
         }
         gst_buffer_unmap(buffer, &map);
         return GST_FLOW_OK;
