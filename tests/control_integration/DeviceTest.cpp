@@ -111,6 +111,7 @@ TEST(DeviceTest, TwoSinksWithOneDescriptionKeepDistinctNames)
 
 TEST(DeviceTest, WithoutASoundServerTheListIsEmptyAndNothingHangs)
 {
+    const std::string file = Media("tone.wav");
     EventLog log;
     std::unique_ptr<sonarel::ISonarel> control = sonarel::CreateSonarel(&log);
     const NoSoundServer noServer;
@@ -119,7 +120,7 @@ TEST(DeviceTest, WithoutASoundServerTheListIsEmptyAndNothingHangs)
     EXPECT_FALSE(control->IsAudioDeviceExist(ZONE1));
     char16_t buffer[16] = {};
     EXPECT_FALSE(control->GetAudioDevice(0, buffer, 16));
-    EXPECT_FALSE(control->OpenStream(0, Media("tone.wav").c_str(), ZONE1, 1));
+    EXPECT_FALSE(control->OpenStream(0, file.c_str(), ZONE1, 1));
     EXPECT_LT(NowMs() - start, 3000);
     EXPECT_EQ(log.Errors(), std::vector<std::string> { "Add audio render filter failed" });
 }

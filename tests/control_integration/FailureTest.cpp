@@ -73,8 +73,9 @@ TEST_F(FailureTest, FilesThatCannotPlayFailToOpenInBoundedTime)
     };
     for (const auto& [file, error] : cases) {
         log.Clear();
+        const std::string path = Media(file);
         const double start = NowMs();
-        EXPECT_FALSE(control->OpenStream(0, Media(file).c_str(), ZONE2, 1)) << file;
+        EXPECT_FALSE(control->OpenStream(0, path.c_str(), ZONE2, 1)) << file;
         EXPECT_LT(NowMs() - start, 6000) << file;
         EXPECT_EQ(log.Errors(), std::vector<std::string> { error }) << file;
         EXPECT_FALSE(control->Play(0)) << file << " must not play";

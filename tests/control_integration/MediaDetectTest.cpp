@@ -130,10 +130,11 @@ TEST(MediaDetectTest, FilesThatDoNotPlayFailInBoundedTime)
     std::unique_ptr<sonarel::ISonarel> control = sonarel::CreateSonarel(&log);
     for (const char* file : { "bad.mp3", "empty.wav", "text.flac", "no-such-file.wav" }) {
         log.Clear();
+        const std::string path = Media(file);
         std::int32_t duration = -1;
         const double start = NowMs();
         EXPECT_FALSE(
-            control->MediaDetect(Media(file).c_str(), &duration, nullptr, nullptr, nullptr, nullptr, nullptr))
+            control->MediaDetect(path.c_str(), &duration, nullptr, nullptr, nullptr, nullptr, nullptr))
             << file;
         EXPECT_LT(NowMs() - start, 6000) << file;
         ASSERT_EQ(log.events.size(), 1U) << file;
