@@ -2,7 +2,6 @@
 // bounded time, and nothing ever sounds on another zone.
 
 #include "IntegrationSupport.h"
-#include "MonitorRecorder.h"
 
 #include <gtest/gtest.h>
 
@@ -32,7 +31,7 @@ public:
             &status);
         module_.erase(module_.find_last_not_of(" \n") + 1);
         EXPECT_EQ(status, 0);
-        reader_ = std::make_unique<MonitorRecorder>(sink_);
+        reader_ = Record(sink_);
     }
     void Unload()
     {
@@ -66,19 +65,19 @@ protected:
 TEST_F(FailureTest, FilesThatCannotPlayFailToOpenInBoundedTime)
 {
     const std::pair<const char*, const char*> cases[] = {
-        { "no-such-file.mp3", "The file is not exist" },
+        { nullptr, "The file is not exist" },
         { "bad.mp3", "Render file failed" },
         { "empty.wav", "Render file failed" },
         { "text.flac", "Render file failed" },
     };
     for (const auto& [file, error] : cases) {
         log.Clear();
-        const std::string path = Media(file);
+        const std::string path = file != nullptr ? Media(file) : MissingMedia();
         const double start = NowMs();
-        EXPECT_FALSE(control->OpenStream(0, path.c_str(), ZONE2, 1)) << file;
-        EXPECT_LT(NowMs() - start, 6000) << file;
-        EXPECT_EQ(log.Errors(), std::vector<std::string> { error }) << file;
-        EXPECT_FALSE(control->Play(0)) << file << " must not play";
+        EXPECT_FALSE(control->OpenStream(0, path.c_str(), ZONE2, 1)) << path;
+        EXPECT_LT(NowMs() - start, 6000) << path;
+        EXPECT_EQ(log.Errors(), std::vector<std::string> { error }) << path;
+        EXPECT_FALSE(control->Play(0)) << path << " must not play";
         Pump(100ms);
     }
     // The stream's graph works for the next file.
@@ -90,17 +89,17 @@ TEST_F(FailureTest, FilesThatCannotPlayFailToOpenInBoundedTime)
 
 TEST_F(FailureTest, ADeviceNameThatMatchesNoSinkFails)
 {
-    MonitorRecorder zone1("zone1");
+    const std::unique_ptr<MonitorRecorder> zone1 = Record("zone1");
     EXPECT_FALSE(control->OpenStream(0, Media("tone.wav").c_str(), "Zone 9 (zone9)", 1));
     EXPECT_EQ(log.Errors(), std::vector<std::string> { "Add audio render filter failed" });
     Pump(500ms);
-    EXPECT_EQ(zone1.Stop().peak, 0) << "nothing may fall back to the default zone";
+    EXPECT_TRUE(Silent(*zone1)) << "nothing may fall back to the default zone";
 }
 
 TEST_F(FailureTest, AZoneRemovedWhilePlayingStopsItsStreamAndNothingMovesToTheDefaultZone)
 {
     auto zone = std::make_unique<TemporaryZone>("zone_gone");
-    MonitorRecorder zone1("zone1");
+    const std::unique_ptr<MonitorRecorder> zone1 = Record("zone1");
     ASSERT_TRUE(control->OpenStream(0, Media("tone-10s.wav").c_str(), zone->Name().c_str(), 1));
     ASSERT_TRUE(PumpUntil([&] { return control->GetElapsed(0) > 1000; }, 5s));
 
@@ -108,20 +107,20 @@ TEST_F(FailureTest, AZoneRemovedWhilePlayingStopsItsStreamAndNothingMovesToTheDe
     Pump(1500ms);
     const std::int32_t elapsed = control->GetElapsed(0);
     Pump(500ms);
-    const Levels moved = zone1.Stop();
+    const SoundLevels moved = StopAndMeasure(*zone1);
     EXPECT_EQ(control->GetElapsed(0), elapsed) << "the stream went on playing";
     // PulseAudio moves the stream to the default zone before it tells anyone; the stream is muted
     // from the server's notification at once, within a few milliseconds at most.
-    EXPECT_LT(moved.ActiveSeconds(), 0.025) << "peak " << moved.peak;
+    EXPECT_LT(moved.Seconds(MonitorRecorder::kRate), 0.025);
 
     // Once the zone is back, a new open plays on it again.
     zone = std::make_unique<TemporaryZone>("zone_gone");
-    MonitorRecorder restored("zone_gone");
+    const std::unique_ptr<MonitorRecorder> restored = Record("zone_gone");
     log.Clear();
     ASSERT_TRUE(control->OpenStream(0, Media("tone-1s.wav").c_str(), zone->Name().c_str(), 1));
     ASSERT_TRUE(PumpUntil([&] { return log.Count(Event::Kind::Complete, 0) > 0; }, 5s));
     Pump(300ms);
-    EXPECT_GT(restored.Stop().ActiveSeconds(), 0.9);
+    EXPECT_GT(StopAndMeasure(*restored).Seconds(MonitorRecorder::kRate), 0.9);
     EXPECT_TRUE(log.Errors().empty());
 }
 

@@ -1,5 +1,7 @@
 #include "IntegrationSupport.h"
 
+#include "support/TestEnvironment.h"
+
 #include <glib.h>
 #include <gtest/gtest.h>
 
@@ -13,36 +15,57 @@ namespace itest {
 
 std::string Media(const std::string& name)
 {
-    static const std::string folder = [] {
-        const std::string dir = std::string(TESSALY_BINARY_DIR) + "/test-media";
-        int status = 0;
-        const std::string output
-            = Shell(std::string(TESSALY_SOURCE_DIR) + "/scripts/make-test-media '" + dir + "' 2>&1", &status);
-        if (status != 0) {
-            ADD_FAILURE() << "scripts/make-test-media failed:\n" << output;
-        }
-        return dir;
-    }();
-    return folder + "/" + name;
+    std::string error;
+    std::string path = TestMediaFile(name, error);
+    if (path.empty()) {
+        ADD_FAILURE() << error;
+    }
+    return path;
+}
+
+std::string MissingMedia()
+{
+    const std::string existing = Media("tone.wav");
+    return existing.substr(0, existing.find_last_of('/') + 1) + "no-such-file.mp3";
 }
 
 bool SoundServerReady()
 {
-    static const bool ready = [] {
-        const char* server = std::getenv("PULSE_SERVER");
-        if (server == nullptr || *server == '\0') {
+    static const bool reachable = [] {
+        std::string error;
+        if (!SoundServerConfigured(error)) {
+            ADD_FAILURE() << error;
             return false;
         }
         int status = 0;
         Shell("pactl info >/dev/null 2>&1", &status);
+        if (status != 0) {
+            ADD_FAILURE() << "The sound server that PULSE_SERVER names does not answer";
+        }
         return status == 0;
     }();
-    if (!ready) {
-        ADD_FAILURE()
-            << "No sound server: start one with `export PULSE_SERVER=$(scripts/sound-server start DIR)` "
-               "and PULSE_RUNTIME_PATH=DIR/run PULSE_STATE_PATH=DIR/state, or run ./test";
+    return reachable;
+}
+
+std::unique_ptr<MonitorRecorder> Record(const std::string& sink)
+{
+    auto recorder = std::make_unique<MonitorRecorder>(sink);
+    if (!recorder->Start()) {
+        ADD_FAILURE() << "cannot record " << sink << ": " << recorder->Error();
     }
-    return ready;
+    return recorder;
+}
+
+SoundLevels StopAndMeasure(MonitorRecorder& recorder)
+{
+    (void)recorder.Stop();
+    return MeasureRms(recorder.Samples(), MonitorRecorder::kChannels, kSilenceDbfs);
+}
+
+bool Silent(MonitorRecorder& recorder)
+{
+    (void)recorder.Stop();
+    return IsSilent(recorder.Samples(), kSilenceDbfs);
 }
 
 void Pump(std::chrono::milliseconds duration)

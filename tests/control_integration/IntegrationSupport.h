@@ -4,6 +4,8 @@
 // that delivers the control's ticks and graph events, and a listener that records the events.
 
 #include "control/Sonarel.h"
+#include "support/MonitorRecorder.h"
+#include "support/SoundLevel.h"
 
 #include <chrono>
 #include <cstdint>
@@ -21,11 +23,21 @@ inline constexpr const char* ZONE1 = "Zone 1 (zone1)";
 inline constexpr const char* ZONE2 = "Zone 2 (zone2)";
 inline constexpr const char* ZONE3 = "Zone 3 (zone3)";
 
-// A file of the standard test media (scripts/make-test-media, made once per build tree).
+// A file of the standard test media (TESSALY_TEST_MEDIA, made by scripts/make-test-media); a test
+// whose file is missing fails with a hint.
 [[nodiscard]] std::string Media(const std::string& name);
+// A path in the media folder where no file is.
+[[nodiscard]] std::string MissingMedia();
 
 // Whether PULSE_SERVER names a reachable server; a test that needs one fails with a hint otherwise.
 [[nodiscard]] bool SoundServerReady();
+
+// Recording a zone's monitor (the sink's name, e.g. "zone2"): started, and the test failed when it
+// cannot start; stopped and measured over its sounding span.
+[[nodiscard]] std::unique_ptr<MonitorRecorder> Record(const std::string& sink);
+[[nodiscard]] SoundLevels StopAndMeasure(MonitorRecorder& recorder);
+// Nothing above the silence threshold reached the zone.
+[[nodiscard]] bool Silent(MonitorRecorder& recorder);
 
 // Runs the thread's main context (where the control delivers everything) for a while, or until
 // `done` holds; true when it held in time.

@@ -1,7 +1,6 @@
 // Playing files through the control onto the test server's zones, and measuring what arrives there.
 
 #include "IntegrationSupport.h"
-#include "MonitorRecorder.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +10,8 @@ namespace {
 
 using namespace itest;
 
-// The test tones are 440 Hz sines at -15.05 dBFS RMS.
-constexpr double TONE_DB = -15.05;
+constexpr double TONE_DB = kToneRmsDbfs;
+constexpr int RATE = MonitorRecorder::kRate;
 
 class PlaybackTest : public ::testing::Test {
 protected:
@@ -24,18 +23,18 @@ protected:
     }
 
     // Plays a file on a zone to its end (or for `limit`) and returns what reached the zone.
-    Levels PlayAndRecord(
+    SoundLevels PlayAndRecord(
         const std::string& file, const char* zone, const char* sink,
         const std::function<void()>& adjust = [] {}, std::chrono::milliseconds limit = 10s)
     {
-        MonitorRecorder recorder(sink);
+        const std::unique_ptr<MonitorRecorder> recorder = Record(sink);
         EXPECT_TRUE(control->OpenStream(0, Media(file).c_str(), zone, 0));
         adjust();
         EXPECT_TRUE(control->Play(0));
         PumpUntil([&] { return log.Count(Event::Kind::Complete, 0) > 0; }, limit);
         Pump(200ms);
         log.Clear();
-        return recorder.Stop();
+        return StopAndMeasure(*recorder);
     }
 
     [[nodiscard]] short State(short id = 0)
@@ -51,24 +50,24 @@ protected:
 
 TEST_F(PlaybackTest, ANamedZoneGetsTheSoundAndNoOtherZoneDoes)
 {
-    MonitorRecorder zone1("zone1");
-    MonitorRecorder zone3("zone3");
-    const Levels zone2 = PlayAndRecord("tone.mp3", ZONE2, "zone2");
-    const Levels other1 = zone1.Stop();
-    const Levels other3 = zone3.Stop();
-    EXPECT_NEAR(zone2.LeftDb(), TONE_DB, 1.0);
-    EXPECT_NEAR(zone2.RightDb(), TONE_DB, 1.0);
-    EXPECT_NEAR(zone2.ActiveSeconds(), 3.5, 0.2);
-    EXPECT_EQ(other1.peak, 0);
-    EXPECT_EQ(other3.peak, 0);
+    const std::unique_ptr<MonitorRecorder> zone1 = Record("zone1");
+    const std::unique_ptr<MonitorRecorder> zone3 = Record("zone3");
+    const SoundLevels zone2 = PlayAndRecord("tone.mp3", ZONE2, "zone2");
+    ASSERT_EQ(zone2.rmsDbfs.size(), 2U);
+    EXPECT_NEAR(zone2.rmsDbfs[0], TONE_DB, 1.0);
+    EXPECT_NEAR(zone2.rmsDbfs[1], TONE_DB, 1.0);
+    EXPECT_NEAR(zone2.Seconds(RATE), 3.5, 0.2);
+    EXPECT_TRUE(Silent(*zone1));
+    EXPECT_TRUE(Silent(*zone3));
 }
 
 TEST_F(PlaybackTest, NoDeviceNamePlaysOnTheDefaultZone)
 {
-    MonitorRecorder zone2("zone2");
-    const Levels zone1 = PlayAndRecord("tone.wav", "", "zone1");
-    EXPECT_NEAR(zone1.LeftDb(), TONE_DB, 1.0);
-    EXPECT_EQ(zone2.Stop().peak, 0);
+    const std::unique_ptr<MonitorRecorder> zone2 = Record("zone2");
+    const SoundLevels zone1 = PlayAndRecord("tone.wav", "", "zone1");
+    ASSERT_EQ(zone1.rmsDbfs.size(), 2U);
+    EXPECT_NEAR(zone1.rmsDbfs[0], TONE_DB, 1.0);
+    EXPECT_TRUE(Silent(*zone2));
 
     // The default renderer is found under its own name for the format query.
     ASSERT_TRUE(control->OpenStream(0, Media("tone.wav").c_str(), "", 0));
@@ -87,31 +86,34 @@ TEST_F(PlaybackTest, NoDeviceNamePlaysOnTheDefaultZone)
 
 TEST_F(PlaybackTest, VolumeAmplificationBalanceAndEqualizerReachTheZone)
 {
-    const Levels full = PlayAndRecord("tone-1s.wav", ZONE2, "zone2");
-    const Levels half
+    const SoundLevels full = PlayAndRecord("tone-1s.wav", ZONE2, "zone2");
+    const SoundLevels half
         = PlayAndRecord("tone-1s.wav", ZONE2, "zone2", [&] { EXPECT_TRUE(control->SetVolume(0, 50)); });
-    const Levels amplified = PlayAndRecord(
+    const SoundLevels amplified = PlayAndRecord(
         "tone-1s.wav", ZONE2, "zone2", [&] { EXPECT_TRUE(control->SetAudioAmplify(0, 2.0F)); });
-    const Levels left
+    const SoundLevels left
         = PlayAndRecord("tone-1s.wav", ZONE2, "zone2", [&] { EXPECT_TRUE(control->SetBalance(0, -10000)); });
-    const Levels right
+    const SoundLevels right
         = PlayAndRecord("tone-1s.wav", ZONE2, "zone2", [&] { EXPECT_TRUE(control->SetBalance(0, 600)); });
     // Band 4 of the equaliser is centred on 475 Hz, next to the tone's 440 Hz.
-    const Levels boosted = PlayAndRecord(
+    const SoundLevels boosted = PlayAndRecord(
         "tone-1s.wav", ZONE2, "zone2", [&] { EXPECT_TRUE(control->SetAudioBand(0, 4, 5, 12)); });
 
-    EXPECT_NEAR(full.LeftDb(), TONE_DB, 1.0);
-    EXPECT_NEAR(half.LeftDb() - full.LeftDb(), -20.0, 1.0);
-    EXPECT_NEAR(half.RightDb() - full.RightDb(), -20.0, 1.0);
-    EXPECT_NEAR(amplified.LeftDb() - full.LeftDb(), 6.02, 1.0);
-    EXPECT_NEAR(amplified.RightDb() - full.RightDb(), 6.02, 1.0);
+    for (const SoundLevels* levels : { &full, &half, &amplified, &left, &right, &boosted }) {
+        ASSERT_EQ(levels->rmsDbfs.size(), 2U);
+    }
+    EXPECT_NEAR(full.rmsDbfs[0], TONE_DB, 1.0);
+    EXPECT_NEAR(half.rmsDbfs[0] - full.rmsDbfs[0], -20.0, 1.0);
+    EXPECT_NEAR(half.rmsDbfs[1] - full.rmsDbfs[1], -20.0, 1.0);
+    EXPECT_NEAR(amplified.rmsDbfs[0] - full.rmsDbfs[0], 6.02, 1.0);
+    EXPECT_NEAR(amplified.rmsDbfs[1] - full.rmsDbfs[1], 6.02, 1.0);
     // -10000 silences the right channel and leaves the left one as it was.
-    EXPECT_NEAR(left.LeftDb(), full.LeftDb(), 0.5);
-    EXPECT_EQ(left.rmsRight, 0);
+    EXPECT_NEAR(left.rmsDbfs[0], full.rmsDbfs[0], 0.5);
+    EXPECT_LE(left.peakDbfs[1], kSilenceDbfs);
     // 600 attenuates the left channel by 6 dB.
-    EXPECT_NEAR(right.LeftDb() - full.LeftDb(), -6.0, 0.5);
-    EXPECT_NEAR(right.RightDb(), full.RightDb(), 0.5);
-    EXPECT_GT(boosted.LeftDb() - full.LeftDb(), 9.0);
+    EXPECT_NEAR(right.rmsDbfs[0] - full.rmsDbfs[0], -6.0, 0.5);
+    EXPECT_NEAR(right.rmsDbfs[1], full.rmsDbfs[1], 0.5);
+    EXPECT_GT(boosted.rmsDbfs[0] - full.rmsDbfs[0], 9.0);
 }
 
 TEST_F(PlaybackTest, SettingsReadBackAsSet)
@@ -216,7 +218,7 @@ TEST_F(PlaybackTest, AStreamOpenedWithoutPlayingStartsAtOnceWhenPlayedLater)
     EXPECT_EQ(State(), sonarel::STATE_PAUSED);
     Pump(2500ms);
 
-    MonitorRecorder zone2("zone2");
+    const std::unique_ptr<MonitorRecorder> zone2 = Record("zone2");
     const double recording = NowMs();
     ASSERT_TRUE(control->Play(0));
     const double played = NowMs();
@@ -224,14 +226,9 @@ TEST_F(PlaybackTest, AStreamOpenedWithoutPlayingStartsAtOnceWhenPlayedLater)
     // Held back for as long as it waited, it would complete 2.5 s late.
     EXPECT_LT(NowMs() - played, 1600);
     Pump(100ms);
-    zone2.Stop();
-    const auto& samples = zone2.Samples();
-    std::size_t first = 0;
-    while (first < samples.size() && std::abs(samples[first]) < 8) {
-        ++first;
-    }
-    ASSERT_LT(first, samples.size());
-    const double soundAt = recording + static_cast<double>(first / 2) * 1000.0 / 44100.0;
+    const SoundLevels levels = StopAndMeasure(*zone2);
+    ASSERT_GT(levels.frames, 0U);
+    const double soundAt = recording + levels.StartSeconds(RATE) * 1000.0;
     EXPECT_LT(soundAt - played, 400) << "the sound started late";
 }
 
@@ -270,9 +267,9 @@ TEST_F(PlaybackTest, PauseStopAndSpeedKeepTheirPlace)
 
 TEST_F(PlaybackTest, EightStreamsPlayAtOnceOnTheirOwnZones)
 {
-    MonitorRecorder zone1("zone1");
-    MonitorRecorder zone2("zone2");
-    MonitorRecorder zone3("zone3");
+    const std::unique_ptr<MonitorRecorder> zone1 = Record("zone1");
+    const std::unique_ptr<MonitorRecorder> zone2 = Record("zone2");
+    const std::unique_ptr<MonitorRecorder> zone3 = Record("zone3");
     const double start = NowMs();
     for (short id = 0; id < 8; ++id) {
         ASSERT_TRUE(control->OpenStream(id, Media("tone.mp3").c_str(), id < 4 ? ZONE1 : ZONE3, 1)) << id;
@@ -289,9 +286,9 @@ TEST_F(PlaybackTest, EightStreamsPlayAtOnceOnTheirOwnZones)
     // Opened one after the other, they all end within a moment of 3.5 s.
     EXPECT_LT(NowMs() - start, 5000);
     Pump(200ms);
-    EXPECT_NEAR(zone1.Stop().ActiveSeconds(), 3.5, 0.5);
-    EXPECT_NEAR(zone3.Stop().ActiveSeconds(), 3.5, 0.5);
-    EXPECT_EQ(zone2.Stop().peak, 0);
+    EXPECT_NEAR(StopAndMeasure(*zone1).Seconds(RATE), 3.5, 0.5);
+    EXPECT_NEAR(StopAndMeasure(*zone3).Seconds(RATE), 3.5, 0.5);
+    EXPECT_TRUE(Silent(*zone2));
     EXPECT_TRUE(log.Errors().empty());
 }
 
