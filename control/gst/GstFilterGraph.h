@@ -21,9 +21,16 @@
 // played sits in PAUSED. While parked, position, duration, seeking and the rate are answered and
 // remembered without touching the pipeline.
 //
+// Seeks are flushing and accurate, and wait until the pipeline has settled, so that they never
+// overlap and the next query sees the new place. The pipeline runs on the system clock: the
+// renderer's own clock (PulseAudio's stream time) freezes after a flushing seek about half the time
+// while the sound goes on, which would freeze every position.
+//
 // A named device: PulseAudio moves a stream whose device went away to the default device without an
-// error. The renderer's probe sees that move, mutes the stream at once and the bus watch then stops
-// the graph and queues EC_ERRORABORT, so that nothing plays on another zone.
+// error, before any client hears of it. The renderer's probe sees that move on PulseAudio's thread and
+// mutes the stream at once; the bus watch then stops the graph and queues EC_ERRORABORT. What the
+// server had already mixed into the default device in between (a few milliseconds at most) cannot be
+// called back.
 
 #include "control/gst/GRef.h"
 #include "control/gst/GstElementFilter.h"
