@@ -336,6 +336,10 @@ void CSonarelCtrl::OnGraphNotify(short id, std::uint64_t generation)
     while (stream.graph.get() == graph && stream.graphGeneration == generation && graph->GetEvent(&code)) {
         if (code == EC_COMPLETE) {
             CompleteStream(id);
+        } else if (code == EC_ERRORABORT) {
+            // The graph has stopped itself; without this the stream would read "playing" while
+            // silent and a host that checks the state would never open it again.
+            (void)Stop(id);
         }
     }
 }

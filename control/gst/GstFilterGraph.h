@@ -45,10 +45,6 @@
 
 namespace sonarel::gst {
 
-// Graph event: the graph failed while running (a decoding or device error, or its named device went
-// away); it has stopped and makes no sound.
-inline constexpr long EC_ERRORABORT = 3;
-
 class GstFilterGraph final : public IFilterGraph {
 public:
     // nullptr when GStreamer cannot make a pipeline. Events are delivered on `context`.

@@ -46,8 +46,10 @@ public:
     virtual ~IFilter() = default;
 };
 
-// The graph-event code that the control acts on.
+// The graph-event codes that the control acts on: the file played to its end; the graph failed
+// while running (a decoding error, or its named device went away) and has stopped, silent.
 inline constexpr long EC_COMPLETE = 1;
+inline constexpr long EC_ERRORABORT = 3;
 
 // One stream's graph. Created once per stream and reused across opens.
 class IFilterGraph {

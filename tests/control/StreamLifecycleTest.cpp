@@ -220,10 +220,19 @@ TEST_F(ControlTest, ACompletionOfThePreviousFileDoesNotEndTheNextOne)
 TEST_F(ControlTest, OtherGraphEventsAreDrainedWithoutEffect)
 {
     Open(0, 1);
-    Graph().events = { 3, 14 };
+    Graph().events = { 2, 14 };
     Graph().Notify();
     EXPECT_TRUE(Graph().events.empty());
     EXPECT_THAT(listener.Take(), IsEmpty());
+}
+
+TEST_F(ControlTest, AGraphThatFailedWhilePlayingLeavesTheStreamStoppedWithoutCompletion)
+{
+    Open(0, 1);
+    listener.Take();
+    Graph().PostEvent(EC_ERRORABORT);
+    EXPECT_THAT(listener.Take(), ElementsAre("State(0,2,1)"));
+    EXPECT_EQ(State(0), STATE_STOPPED);
 }
 
 TEST_F(ControlTest, ListenerMayCloseTheStreamInsideOnComplete)

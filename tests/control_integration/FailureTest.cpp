@@ -109,6 +109,9 @@ TEST_F(FailureTest, AZoneRemovedWhilePlayingStopsItsStreamAndNothingMovesToTheDe
     Pump(500ms);
     const SoundLevels moved = StopAndMeasure(*zone1);
     EXPECT_EQ(control->GetElapsed(0), elapsed) << "the stream went on playing";
+    short state = -1;
+    EXPECT_TRUE(control->GetStreamState(0, &state));
+    EXPECT_EQ(state, sonarel::STATE_STOPPED) << "a silent stream must not read as playing";
     // PulseAudio moves the stream to the default zone before it tells anyone; the stream is muted
     // from the server's notification at once, within a few milliseconds at most.
     EXPECT_LT(moved.Seconds(MonitorRecorder::kRate), 0.025);
