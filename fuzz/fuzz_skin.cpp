@@ -5,6 +5,7 @@
 // Checked beyond memory safety: the three ways of extracting an entry agree, a load reports
 // one of its defined results, and a successful load has every catalogue image.
 
+#include "SchemeQueries.h"
 #include "skin/KVSkin.h"
 #include "skin/SkinPackage.h"
 
@@ -81,20 +82,6 @@ void WriteScratch(const std::uint8_t* data, std::size_t size)
         done += static_cast<std::size_t>(count);
     }
     close(fd);
-}
-
-void QueryScheme(const CKVSkin& skin)
-{
-    for (int wnd : { 0, 101, 105, -1 }) {
-        for (int obj : { 0, 4001, -1 }) {
-            for (int which = -1; which <= 18; ++which) {
-                const std::uint32_t colour = skin.GetSkinColour(wnd, obj, which);
-                Check(colour >> 24 == 0xFF, "a colour without alpha 255");
-                (void)skin.GetSkinMode(wnd, obj, which);
-            }
-            (void)skin.GetSkinFont(wnd, obj);
-        }
-    }
 }
 
 } // namespace
