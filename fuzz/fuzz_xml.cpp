@@ -6,7 +6,7 @@
 
 #include "persist/Xmlparse.h"
 
-#include "../tests/persist/XmlparseInspector.h"
+#include "../tests/persist/XmlparseIndexView.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -121,14 +121,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Walk(edited);
     if (!parsed)
         return 0;
-    const std::string editMismatch = XmlparseInspector::Mismatch(edited);
+    const std::string editMismatch = XmlparseIndexView::Mismatch(edited);
     Check(editMismatch.empty(), "edited index", editMismatch);
 
     // The same content through the builder must parse back to the same values, and edits on
     // that document must keep its index exact.
     CXmlparse rebuilt = Rebuild(elements);
     Check(
-        XmlparseInspector::Mismatch(rebuilt).empty(), "rebuilt index", XmlparseInspector::Mismatch(rebuilt));
+        XmlparseIndexView::Mismatch(rebuilt).empty(), "rebuilt index", XmlparseIndexView::Mismatch(rebuilt));
     CXmlparse reread;
     Check(reread.SetText(rebuilt.GetText()), "rebuilt text does not parse");
     const std::vector<Element> again = Walk(reread);
@@ -140,7 +140,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(again[i].values.back() == std::string(kEscaped) + elements[i].text, "rebuilt text");
     }
     Edit(reread, pick, value);
-    const std::string mismatch = XmlparseInspector::Mismatch(reread);
+    const std::string mismatch = XmlparseIndexView::Mismatch(reread);
     Check(mismatch.empty(), "edited rebuilt index", mismatch);
     return 0;
 }

@@ -77,7 +77,7 @@ public:
 
 private:
     // Lets the tests and the fuzz target compare the index with a fresh parse of the text.
-    friend struct XmlparseInspector;
+    friend struct XmlparseIndexView;
 
     // One element's place in the text. An element is empty (<a/>) exactly when
     // nTagClose == nEndOpen + 1; its content lies between nTagClose and nEndOpen.

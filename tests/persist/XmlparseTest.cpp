@@ -1,6 +1,6 @@
 #include "persist/Xmlparse.h"
 
-#include "XmlparseInspector.h"
+#include "XmlparseIndexView.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@ using namespace std::string_literals;
 
 void ExpectIndexMatchesText(const CXmlparse& edited)
 {
-    EXPECT_EQ(XmlparseInspector::Mismatch(edited), "") << edited.GetText();
+    EXPECT_EQ(XmlparseIndexView::Mismatch(edited), "") << edited.GetText();
 }
 
 TEST(XmlparseBuild, WritesOneElementPerLineWithCrLf)

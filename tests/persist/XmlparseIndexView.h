@@ -9,7 +9,7 @@
 
 // Reads CXmlparse's index, so that tests and the fuzz target can check that the offsets which
 // edits keep up to date agree with what parsing the edited text again gives.
-struct XmlparseInspector {
+struct XmlparseIndexView {
     // Every element in document order: depth and the four offsets.
     static std::vector<std::array<std::int32_t, 5>> Elements(const CXmlparse& xml)
     {
