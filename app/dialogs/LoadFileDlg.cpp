@@ -1,0 +1,127 @@
+#include "dialogs/LoadFileDlg.h"
+
+#include "skin/SkinStyle.h"
+
+#include <QCoreApplication>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QPainter>
+
+namespace {
+
+// The window is 263 x 43 dialog units of a 10-point font.
+constexpr int WINDOW_WIDTH = 460;
+constexpr int WINDOW_HEIGHT = 70;
+
+} // namespace
+
+CLoadFileDlg::CLoadFileDlg(CBaseSkin* skin, QWidget* parent)
+    : CLoadFileDlg(skin, {}, {}, parent)
+{
+}
+
+CLoadFileDlg::CLoadFileDlg(CBaseSkin* skin, QStringList paths, AddFile addFile, QWidget* parent)
+    : CBaseDialog(0, skin, parent)
+    , m_paths(std::move(paths))
+    , m_addFile(std::move(addFile))
+{
+    SetCaptionFlags(0);
+    setWindowTitle(QStringLiteral("Loading"));
+    resize(WINDOW_WIDTH, WINDOW_HEIGHT);
+    m_startTimer.setSingleShot(true);
+    m_startTimer.setInterval(START_DELAY_MS);
+    connect(&m_startTimer, &QTimer::timeout, this, &CLoadFileDlg::RunPaths);
+}
+
+CLoadFileDlg::~CLoadFileDlg() = default;
+
+void CLoadFileDlg::showEvent(QShowEvent* event)
+{
+    CBaseDialog::showEvent(event);
+    if (m_addFile && !m_started) {
+        m_started = true;
+        m_startTimer.start();
+    }
+}
+
+void CLoadFileDlg::RunPaths()
+{
+    m_escapePressed = false;
+    for (const QString& path : std::as_const(m_paths)) {
+        ShowLoading(path);
+        // Lets a pending Escape reach the window; the dialog is modal, so other windows get no input.
+        QCoreApplication::processEvents();
+        if (m_escapePressed)
+            break;
+        ++m_handedOver;
+        m_addFile(path);
+    }
+    accept();
+}
+
+void CLoadFileDlg::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        m_escapePressed = true;
+        event->accept();
+        return;
+    }
+    CBaseDialog::keyPressEvent(event);
+}
+
+void CLoadFileDlg::ShowLoading(const QString& path)
+{
+    m_path = path;
+    m_line = QString::fromStdString(LoadingText(path.toStdString()));
+    if (isVisible())
+        repaint();
+}
+
+void CLoadFileDlg::Show()
+{
+    Create();
+    show();
+    raise();
+}
+
+void CLoadFileDlg::ShowLoading(std::string_view path)
+{
+    ShowLoading(QString::fromUtf8(path.data(), static_cast<qsizetype>(path.size())));
+}
+
+void CLoadFileDlg::Hide()
+{
+    hide();
+}
+
+QRect CLoadFileDlg::TextRect() const
+{
+    return { 10, 25, width() - 20, height() - 40 };
+}
+
+QFont CLoadFileDlg::TextFont() const
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSize(10);
+    return font;
+}
+
+QString CLoadFileDlg::DisplayedLine() const
+{
+    if (m_line.isEmpty())
+        return {};
+    // Only the path is shortened, so that "Loading" always stays readable.
+    const QFontMetrics metrics(TextFont());
+    const QString prefix = QStringLiteral("Loading ");
+    const int room = TextRect().width() - metrics.horizontalAdvance(prefix);
+    return prefix + metrics.elidedText(m_path, Qt::ElideMiddle, std::max(room, 0));
+}
+
+void CLoadFileDlg::paintEvent(QPaintEvent* event)
+{
+    CBaseDialog::paintEvent(event);
+    QPainter painter(this);
+    painter.setFont(TextFont());
+    painter.setPen(GetDialogColour(SKINCOLOUR_OBJ_TEXT));
+    painter.drawText(TextRect(), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, DisplayedLine());
+}
