@@ -1,0 +1,186 @@
+#include "dialogs/PlayerSettingDlg.h"
+
+#include "dialogs/AudioDeviceList.h"
+#include "dialogs/DialogPanes.h"
+#include "skin/BaseWnd.h"
+#include "skin/KVComboBox.h"
+
+#include <QLineEdit>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int LABEL_WIDTH = 80;
+constexpr int CONTROL_WIDTH = 220;
+constexpr int DEVICE_NAME_LENGTH = 200;
+constexpr int CHANNEL_MIX = 0;
+constexpr int CHANNEL_LEFT = 1;
+constexpr int CHANNEL_RIGHT = 2;
+constexpr std::int32_t BALANCE_FULL = 10000;
+
+SkinItem Slider(int id, int min, int max, int pos)
+{
+    SkinItem item = dialogpanes::Holder(id, nullptr, CONTROL_WIDTH);
+    item.style = ITEMSTYLE_SLIDER;
+    SliderInfo info;
+    info.min = min;
+    info.max = max;
+    info.pos = pos;
+    info.tipWhileDragging = 1;
+    info.trackHeight = 6;
+    info.thumbWidth = 8;
+    item.extra = info;
+    return item;
+}
+
+} // namespace
+
+CPlayerSettingDlg::CPlayerSettingDlg(
+    QWidget* parent, CBaseSkin* skin, const Settings& settings, IAudioDeviceList* devices, int currentPlayer)
+    : CBaseDialog(0, skin, parent)
+    , m_initial(settings)
+    , m_working(settings)
+    , m_devices(devices)
+    , m_shown(std::clamp(currentPlayer, 0, PLAYER_COUNT - 1))
+{
+    SetCaptionFlags(CAPTION_CLOSE);
+    SetCaptionText(QStringLiteral("Player Setting"));
+    resize(340, 280);
+}
+
+CPlayerSettingDlg::~CPlayerSettingDlg() = default;
+
+bool CPlayerSettingDlg::OnInitDialog()
+{
+    if (!CBaseDialog::OnInitDialog())
+        return false;
+    SetCaptionText(QStringLiteral("Player Setting"));
+    m_bar = std::make_unique<CBaseWnd>(Skin());
+    m_panel = std::make_unique<CPlayerSettingWnd>(Skin());
+    if (!dialogpanes::AddPaneWindow(
+            *this, *m_bar, BAR_ID, QStringLiteral("PlayerSettingBarWnd"), PANE_BOTTOM, 40)
+        || !dialogpanes::AddPaneWindow(
+            *this, *m_panel, PANEL_ID, QStringLiteral("PlayerSettingWnd"), PANE_TOP, 0))
+        return false;
+
+    m_playerIds = std::make_unique<CKVComboBox>(m_panel.get());
+    m_name = std::make_unique<QLineEdit>(m_panel.get());
+    m_deviceList = std::make_unique<CKVComboBox>(m_panel.get());
+    m_channelList = std::make_unique<CKVComboBox>(m_panel.get());
+    m_name->setMaxLength(NAME_LENGTH_MAX);
+
+    m_panel->AddItem(dialogpanes::Label(1, QStringLiteral("PlayerID :"), LABEL_WIDTH));
+    m_panel->AddItem(dialogpanes::Holder(11, m_playerIds.get(), CONTROL_WIDTH));
+    m_panel->AddItem(dialogpanes::Label(2, QStringLiteral("Name :"), LABEL_WIDTH));
+    m_panel->AddItem(dialogpanes::Holder(12, m_name.get(), CONTROL_WIDTH));
+    m_panel->AddItem(dialogpanes::Label(3, QStringLiteral("Device :"), LABEL_WIDTH));
+    m_panel->AddItem(dialogpanes::Holder(13, m_deviceList.get(), CONTROL_WIDTH));
+    m_panel->AddItem(dialogpanes::Label(4, QStringLiteral("Volume :"), LABEL_WIDTH));
+    m_panel->AddItem(Slider(ITEM_VOLUME, 0, 100, 100));
+    m_panel->AddItem(dialogpanes::Label(5, QStringLiteral("Amplify :"), LABEL_WIDTH));
+    m_panel->AddItem(Slider(ITEM_AMPLIFY, 10, 100, 10));
+    m_panel->AddItem(dialogpanes::Label(6, QStringLiteral("Channel :"), LABEL_WIDTH));
+    m_panel->AddItem(dialogpanes::Holder(16, m_channelList.get(), CONTROL_WIDTH));
+
+    m_bar->AddItem(dialogpanes::Button(ITEM_RESET, QStringLiteral("Reset"), false));
+    m_bar->AddItem(dialogpanes::Button(ITEM_CANCEL, QStringLiteral("Cancel"), true));
+    m_bar->AddItem(dialogpanes::Button(ITEM_OK, QStringLiteral("OK"), true));
+
+    for (int player = 0; player < PLAYER_COUNT; ++player)
+        m_playerIds->addItem(QString::number(player + 1));
+    m_playerIds->setCurrentIndex(m_shown);
+    m_channelList->addItems(
+        { QStringLiteral("Mix Channel"), QStringLiteral("Left Channel"), QStringLiteral("Right Channel") });
+    FillDeviceList();
+    m_deviceList->setCurrentIndex(0);
+    ShowValues(m_shown);
+    connect(m_playerIds.get(), &QComboBox::currentIndexChanged, this,
+        [this](int index) { OnPlayerSelected(index); });
+    return true;
+}
+
+void CPlayerSettingDlg::FillDeviceList()
+{
+    m_deviceList->addItem(QStringLiteral("Default"));
+    if (m_devices == nullptr)
+        return;
+    const short count = m_devices->GetAudioDeviceNums();
+    for (short index = 0; index < count; ++index) {
+        std::array<char16_t, DEVICE_NAME_LENGTH> name {};
+        if (!m_devices->GetAudioDevice(index, name.data(), DEVICE_NAME_LENGTH))
+            continue;
+        // A name that fills the buffer is cut at its end rather than read past it.
+        const auto end = std::find(name.begin(), name.end(), u'\0');
+        m_deviceList->addItem(QString::fromUtf16(name.data(), end - name.begin()));
+    }
+}
+
+void CPlayerSettingDlg::ShowValues(int player)
+{
+    const PlayerSetting& setting = m_working[static_cast<std::size_t>(player)];
+    m_name->setText(QString::fromStdString(setting.Name));
+    int device = 0;
+    if (!setting.Device.empty()) {
+        // Fixed-string matching ignores case.
+        device = std::max(
+            0, m_deviceList->findText(QString::fromStdString(setting.Device), Qt::MatchFixedString));
+    }
+    m_deviceList->setCurrentIndex(device);
+    (void)m_panel->SetSliderPos(ITEM_VOLUME, setting.Volume);
+    (void)m_panel->SetSliderPos(ITEM_AMPLIFY, static_cast<int>(std::trunc(setting.Amplify * 10.0F)));
+    m_channelList->setCurrentIndex(
+        setting.Balance == 0 ? CHANNEL_MIX : (setting.Balance < 0 ? CHANNEL_LEFT : CHANNEL_RIGHT));
+}
+
+void CPlayerSettingDlg::TakeValues(int player)
+{
+    PlayerSetting& setting = m_working[static_cast<std::size_t>(player)];
+    setting.Name = m_name->text().left(NAME_LENGTH_MAX).toStdString();
+    setting.Device
+        = m_deviceList->currentIndex() <= 0 ? std::string() : m_deviceList->currentText().toStdString();
+    setting.Volume = m_panel->GetSliderPos(ITEM_VOLUME);
+    setting.Amplify = static_cast<float>(m_panel->GetSliderPos(ITEM_AMPLIFY)) / 10.0F;
+    switch (m_channelList->currentIndex()) {
+    case CHANNEL_LEFT:
+        setting.Balance = -BALANCE_FULL;
+        break;
+    case CHANNEL_RIGHT:
+        setting.Balance = BALANCE_FULL;
+        break;
+    default:
+        setting.Balance = 0;
+        break;
+    }
+}
+
+void CPlayerSettingDlg::OnPlayerSelected(int index)
+{
+    if (index < 0 || index >= PLAYER_COUNT || index == m_shown)
+        return;
+    TakeValues(m_shown);
+    m_shown = index;
+    ShowValues(m_shown);
+}
+
+int CPlayerSettingDlg::OnItemClick(const ItemNotifyInfo& info)
+{
+    if (info.sender != BAR_ID || info.item == nullptr)
+        return CBaseDialog::OnItemClick(info);
+    switch (info.item->id) {
+    case ITEM_OK:
+        TakeValues(m_shown);
+        accept();
+        return 1;
+    case ITEM_CANCEL:
+        reject();
+        return 1;
+    case ITEM_RESET:
+        m_working = m_initial;
+        ShowValues(m_shown);
+        return 1;
+    default:
+        return 0;
+    }
+}
