@@ -1,0 +1,61 @@
+#pragma once
+
+#include "dialogs/ProgramWnd.h"
+#include "players/SchedulePolicy.h"
+#include "skin/BaseDialog.h"
+
+#include <memory>
+
+class IMessageBox;
+class QDateEdit;
+
+// Edits one player's schedule policy: a weekly schedule or a date range. The caller reads
+// Policy() when the dialog ends with OK.
+class CProgramDlg : public CBaseDialog {
+public:
+    static constexpr int PANEL_ID = 200;
+    static constexpr int BAR_ID = 201;
+    static constexpr int ITEM_CANCEL = 1;
+    static constexpr int ITEM_OK = 2;
+    static constexpr int ITEM_RESET = 3;
+    static constexpr int ITEM_WEEKLY = 1;
+    // "Monday" to "Sunday" are ITEM_MONDAY to ITEM_MONDAY + 6.
+    static constexpr int ITEM_MONDAY = 2;
+    static constexpr int ITEM_DATE_RANGE = 9;
+    static constexpr int ITEM_BEGIN_LABEL = 10;
+    static constexpr int ITEM_END_LABEL = 12;
+
+    // policy may be null, for the default policy; it is not owned and must outlive the dialog, as
+    // must the skin and messages (null: the platform's message box).
+    CProgramDlg(
+        QWidget* parent, CBaseSkin* skin, const SchedulePolicy* policy, IMessageBox* messages = nullptr);
+    ~CProgramDlg() override;
+
+    [[nodiscard]] const SchedulePolicy& Policy() const { return m_policy; }
+
+    [[nodiscard]] CProgramWnd* Panel() const { return m_panel.get(); }
+    [[nodiscard]] CBaseWnd* Bar() const { return m_bar.get(); }
+    [[nodiscard]] QDateEdit* BeginPicker() const { return m_begin.get(); }
+    [[nodiscard]] QDateEdit* EndPicker() const { return m_end.get(); }
+
+protected:
+    bool OnInitDialog() override;
+    int OnItemClick(const ItemNotifyInfo& info) override;
+
+private:
+    void LoadPolicy();
+    void ShowPolicy();
+    void SelectWeekly(bool weekly);
+    void SetItemEnabled(int id, bool enabled);
+    [[nodiscard]] bool IsChecked(int id) const;
+    void SetChecked(int id, bool checked);
+    void OnOk();
+
+    const SchedulePolicy* m_given = nullptr;
+    SchedulePolicy m_policy;
+    IMessageBox* m_messages = nullptr;
+    std::unique_ptr<CProgramWnd> m_panel;
+    std::unique_ptr<CBaseWnd> m_bar;
+    std::unique_ptr<QDateEdit> m_begin;
+    std::unique_ptr<QDateEdit> m_end;
+};

@@ -1,0 +1,153 @@
+#include "DialogTestSupport.h"
+#include "EditingDialogSupport.h"
+
+#include "dialogs/ProgramDlg.h"
+
+#include <gtest/gtest.h>
+
+#include <QDate>
+#include <QDateEdit>
+
+using namespace dlgtest;
+
+namespace {
+
+class ProgramDlgTest : public ::testing::Test {
+protected:
+    void SetUp() override { App(); }
+
+    [[nodiscard]] static bool Checked(const CProgramDlg& dialog, int id)
+    {
+        return (dialog.Panel()->FindItem(id)->state & ITEMSTATE_CHECKED) != 0;
+    }
+    [[nodiscard]] static bool Enabled(const CProgramDlg& dialog, int id)
+    {
+        return (dialog.Panel()->FindItem(id)->state & ITEMSTATE_DISABLED) == 0;
+    }
+
+    RecordingMessageBox messages;
+};
+
+SchedulePolicy DateRange(CalendarDate begin, CalendarDate end)
+{
+    SchedulePolicy policy;
+    policy.Type = POLICY_DATE_RANGE;
+    policy.BeginDate = begin;
+    policy.EndDate = end;
+    return policy;
+}
+
+TEST_F(ProgramDlgTest, DefaultPolicyOpensWeeklyMondayToFriday)
+{
+    CProgramDlg dialog(nullptr, &DefaultSkin(), nullptr, &messages);
+    Open(dialog);
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Schedule Policy"));
+    EXPECT_TRUE(Checked(dialog, CProgramDlg::ITEM_WEEKLY));
+    EXPECT_FALSE(Checked(dialog, CProgramDlg::ITEM_DATE_RANGE));
+    for (int day = 0; day < 7; ++day) {
+        EXPECT_EQ(Checked(dialog, CProgramDlg::ITEM_MONDAY + day), day < 5) << day;
+        EXPECT_TRUE(Enabled(dialog, CProgramDlg::ITEM_MONDAY + day));
+    }
+    EXPECT_FALSE(dialog.BeginPicker()->isEnabled());
+    EXPECT_FALSE(Enabled(dialog, CProgramDlg::ITEM_BEGIN_LABEL));
+    EXPECT_EQ(dialog.BeginPicker()->date(), QDate::currentDate());
+    EXPECT_TRUE(SaveScreenshot(&dialog, QStringLiteral("schedule-policy")));
+}
+
+TEST_F(ProgramDlgTest, SwitchingKindsKeepsTheDayMarks)
+{
+    SchedulePolicy policy;
+    policy.Week = { true, false, false, true, false, false, true }; // Sunday, Wednesday, Saturday
+    CProgramDlg dialog(nullptr, &DefaultSkin(), &policy, &messages);
+    Open(dialog);
+    ClickItem(dialog.Panel(), CProgramDlg::ITEM_MONDAY); // on
+    ClickItem(dialog.Panel(), CProgramDlg::ITEM_DATE_RANGE);
+    EXPECT_TRUE(Checked(dialog, CProgramDlg::ITEM_DATE_RANGE));
+    EXPECT_FALSE(Checked(dialog, CProgramDlg::ITEM_WEEKLY));
+    EXPECT_FALSE(Enabled(dialog, CProgramDlg::ITEM_MONDAY));
+    EXPECT_TRUE(dialog.EndPicker()->isEnabled());
+    EXPECT_TRUE(SaveScreenshot(&dialog, QStringLiteral("schedule-policy-range")));
+    // A disabled day box ignores clicks.
+    ClickItem(dialog.Panel(), CProgramDlg::ITEM_MONDAY + 1);
+    ClickItem(dialog.Panel(), CProgramDlg::ITEM_WEEKLY);
+    EXPECT_TRUE(Enabled(dialog, CProgramDlg::ITEM_MONDAY));
+    ClickItem(dialog.Bar(), CProgramDlg::ITEM_OK);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    const std::array<bool, 7> expected { true, true, false, true, false, false, true };
+    EXPECT_EQ(dialog.Policy().Week, expected);
+    EXPECT_EQ(dialog.Policy().Type, POLICY_WEEKLY);
+}
+
+TEST_F(ProgramDlgTest, DateRangeSwitchedToWeeklyStoresNoDays)
+{
+    const SchedulePolicy policy = DateRange(CalendarDate(2026, 3, 1), CalendarDate(2026, 3, 31));
+    CProgramDlg dialog(nullptr, &DefaultSkin(), &policy, &messages);
+    Open(dialog);
+    EXPECT_EQ(dialog.BeginPicker()->date(), QDate(2026, 3, 1));
+    EXPECT_EQ(dialog.EndPicker()->date(), QDate(2026, 3, 31));
+    ClickItem(dialog.Panel(), CProgramDlg::ITEM_WEEKLY);
+    for (int day = 0; day < 7; ++day)
+        EXPECT_FALSE(Checked(dialog, CProgramDlg::ITEM_MONDAY + day));
+    ClickItem(dialog.Bar(), CProgramDlg::ITEM_OK);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.Policy().Type, POLICY_WEEKLY);
+    EXPECT_EQ(dialog.Policy().Week, (std::array<bool, 7> {}));
+    EXPECT_TRUE(messages.messages.empty());
+}
+
+TEST_F(ProgramDlgTest, WeeklySwitchedToDateRangeStoresTodayAsOneDay)
+{
+    CProgramDlg dialog(nullptr, &DefaultSkin(), nullptr, &messages);
+    Open(dialog);
+    ClickItem(dialog.Panel(), CProgramDlg::ITEM_DATE_RANGE);
+    ClickItem(dialog.Bar(), CProgramDlg::ITEM_OK);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.Policy().Type, POLICY_DATE_RANGE);
+    EXPECT_EQ(dialog.Policy().BeginDate, CalendarDate::Today());
+    EXPECT_EQ(dialog.Policy().EndDate, CalendarDate::Today());
+}
+
+TEST_F(ProgramDlgTest, EndBeforeBeginIsRefusedAndTheDialogStays)
+{
+    const SchedulePolicy policy = DateRange(CalendarDate(2026, 5, 10), CalendarDate(2026, 5, 10));
+    CProgramDlg dialog(nullptr, &DefaultSkin(), &policy, &messages);
+    Open(dialog);
+    dialog.EndPicker()->setDate(QDate(2026, 5, 9));
+    ClickItem(dialog.Bar(), CProgramDlg::ITEM_OK);
+    ASSERT_EQ(messages.messages.size(), 1U);
+    EXPECT_EQ(messages.messages[0].text,
+        QStringLiteral("The start date must be less than or equal to the end date!"));
+    EXPECT_EQ(messages.messages[0].icon, MessageIcon::None);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(dialog.Policy(), policy);
+
+    dialog.EndPicker()->setDate(QDate(2026, 5, 10));
+    ClickItem(dialog.Bar(), CProgramDlg::ITEM_OK);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.Policy().BeginDate, CalendarDate(2026, 5, 10));
+    EXPECT_EQ(dialog.Policy().EndDate, CalendarDate(2026, 5, 10));
+}
+
+TEST_F(ProgramDlgTest, ResetRestoresThePolicyAsOpened)
+{
+    const SchedulePolicy policy = DateRange(CalendarDate(2026, 1, 2), CalendarDate(2026, 2, 3));
+    CProgramDlg dialog(nullptr, &DefaultSkin(), &policy, &messages);
+    Open(dialog);
+    dialog.BeginPicker()->setDate(QDate(2026, 1, 20));
+    ClickItem(dialog.Panel(), CProgramDlg::ITEM_WEEKLY);
+    ClickItem(dialog.Bar(), CProgramDlg::ITEM_RESET);
+    EXPECT_TRUE(Checked(dialog, CProgramDlg::ITEM_DATE_RANGE));
+    EXPECT_EQ(dialog.BeginPicker()->date(), QDate(2026, 1, 2));
+    ClickItem(dialog.Bar(), CProgramDlg::ITEM_OK);
+    EXPECT_EQ(dialog.Policy(), policy);
+}
+
+TEST_F(ProgramDlgTest, UnshowableStoredDateShowsToday)
+{
+    const SchedulePolicy policy = DateRange(CalendarDate("2026-13-40"), CalendarDate(2026, 2, 3));
+    CProgramDlg dialog(nullptr, &DefaultSkin(), &policy, &messages);
+    Open(dialog);
+    EXPECT_EQ(dialog.BeginPicker()->date(), QDate::currentDate());
+}
+
+} // namespace
