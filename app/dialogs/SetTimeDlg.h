@@ -1,0 +1,49 @@
+#pragma once
+
+#include "persist/TimeOfDay.h"
+#include "skin/BaseDialog.h"
+
+#include <memory>
+
+class CBaseWnd;
+class IMessageBox;
+class QTimeEdit;
+
+// Asks for a play-list row's new begin time, no earlier than a given time. The caller reads
+// Result() when the dialog ends with OK.
+class CSetTimeDlg : public CBaseDialog {
+public:
+    static constexpr int PANEL_ID = 200;
+    static constexpr int BAR_ID = 201;
+    static constexpr int ITEM_CANCEL = 1;
+    static constexpr int ITEM_OK = 2;
+    static constexpr int ITEM_NOW = 3;
+
+    // The skin and messages (null: the platform's message box) are not owned and must outlive the
+    // dialog.
+    CSetTimeDlg(QWidget* parent, CBaseSkin* skin, const TimeOfDay& current, const TimeOfDay& earliest,
+        IMessageBox* messages = nullptr);
+    ~CSetTimeDlg() override;
+
+    [[nodiscard]] const TimeOfDay& Result() const { return m_result; }
+
+    [[nodiscard]] CBaseWnd* Panel() const { return m_panel.get(); }
+    [[nodiscard]] CBaseWnd* Bar() const { return m_bar.get(); }
+    [[nodiscard]] QTimeEdit* TimePicker() const { return m_picker.get(); }
+
+protected:
+    bool OnInitDialog() override;
+    int OnItemClick(const ItemNotifyInfo& info) override;
+
+private:
+    void ShowTime(const TimeOfDay& time);
+    void OnOk();
+
+    TimeOfDay m_current;
+    TimeOfDay m_earliest;
+    TimeOfDay m_result;
+    IMessageBox* m_messages = nullptr;
+    std::unique_ptr<CBaseWnd> m_panel;
+    std::unique_ptr<CBaseWnd> m_bar;
+    std::unique_ptr<QTimeEdit> m_picker;
+};
