@@ -1,0 +1,93 @@
+#include "dialogs/KVAboutDlg.h"
+
+#include "skin/BaseWnd.h"
+#include "update/VersionNumber.h"
+
+#include <QDesktopServices>
+#include <QFont>
+
+namespace {
+
+// 261 x 130 dialog units of a 10-point font, with room for the full-height picture.
+constexpr int DIALOG_WIDTH = 457;
+constexpr int DIALOG_HEIGHT = 290;
+constexpr int LINE_HEIGHT = 20;
+
+QString FromView(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+SkinItem TextItem(int id, const QString& text, int layout)
+{
+    SkinItem item;
+    item.id = id;
+    item.text = text;
+    item.layout = layout | LAYOUT_AUTOSIZE | LAYOUT_FIXED_HEIGHT;
+    item.rect = { 0, 0, 0, LINE_HEIGHT };
+    item.marginLeft = (layout & LAYOUT_LEFT_NEWLINE) != 0 ? 12 : 0;
+    item.marginTop = (layout & LAYOUT_LEFT_NEWLINE) != 0 ? 2 : 0;
+    item.textAlign = TEXTALIGN_LEFT | TEXTALIGN_VCENTER;
+    return item;
+}
+
+} // namespace
+
+CKVAboutDlg::CKVAboutDlg(CBaseSkin* skin, QWidget* parent)
+    : CBaseDialog(0, skin, parent)
+    , m_openUrl([](const QUrl& url) { QDesktopServices::openUrl(url); })
+{
+    SetCaptionFlags(CAPTION_CLOSE);
+    QFont dialogFont(QStringLiteral("Times New Roman"));
+    dialogFont.setPointSize(10);
+    setFont(dialogFont);
+    resize(DIALOG_WIDTH, DIALOG_HEIGHT);
+}
+
+CKVAboutDlg::~CKVAboutDlg() = default;
+
+bool CKVAboutDlg::OnInitDialog()
+{
+    if (!CBaseDialog::OnInitDialog())
+        return false;
+    SetCaptionText(QStringLiteral("About Tessaly"));
+
+    m_pane = std::make_unique<CBaseWnd>(Skin());
+    if (!m_pane->Create(QStringLiteral("AboutWnd"), 0, this, PANE_ID))
+        return false;
+    PaneRecord pane;
+    pane.pane = m_pane.get();
+    pane.id = PANE_ID;
+    pane.anchor = PANE_TOP | PANE_LEFT;
+    AddPane(pane);
+
+    SkinItem picture;
+    picture.imageId = ABOUT_IMAGE;
+    picture.layout = LAYOUT_LEFT_NEWLINE | LAYOUT_FIXED_HEIGHT;
+    picture.rect = { 0, 0, 0, IMAGE_HEIGHT };
+    m_pane->AddItem(picture);
+    m_pane->AddItem(TextItem(0,
+        QStringLiteral("Version : %1")
+            .arg(QString::fromStdString(VersionText(CURRENT_MAJOR_ID, CURRENT_MINOR_ID))),
+        LAYOUT_LEFT_NEWLINE));
+    m_pane->AddItem(TextItem(0, QStringLiteral("Support : "), LAYOUT_LEFT_NEWLINE));
+    m_pane->AddItem(TextItem(ITEM_SUPPORT_LINK, FromView(ABOUT_SUPPORT_URL), LAYOUT_LEFT));
+    m_pane->AddItem(TextItem(0, QStringLiteral("Home Page : "), LAYOUT_LEFT_NEWLINE));
+    m_pane->AddItem(TextItem(ITEM_HOME_LINK, FromView(ABOUT_HOME_URL), LAYOUT_LEFT));
+    m_pane->AddItem(TextItem(
+        0, QStringLiteral("Copyright (C) 2019-2026 Velloran. All rights reserved."), LAYOUT_LEFT_NEWLINE));
+    m_pane->LayoutItems();
+    return true;
+}
+
+int CKVAboutDlg::OnItemClick(const ItemNotifyInfo& info)
+{
+    if (info.sender != PANE_ID || info.item == nullptr)
+        return CBaseDialog::OnItemClick(info);
+    if (info.item->id == ITEM_SUPPORT_LINK || info.item->id == ITEM_HOME_LINK) {
+        m_openUrl(QUrl(info.item->text));
+        return 1;
+    }
+    accept();
+    return 1;
+}
