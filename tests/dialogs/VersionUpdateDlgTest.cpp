@@ -61,6 +61,7 @@ protected:
         EXPECT_EQ(dialog->ItemText(CVersionUpdateDlg::ITEM_MESSAGE),
             QStringLiteral("Geting the version information, please waiting a moment ..."));
         EXPECT_FALSE(dialog->TextBox()->isVisible());
+        EXPECT_TRUE(SaveScreenshot(dialog.get(), QStringLiteral("update-fetching")));
         ASSERT_TRUE(QTest::qWaitFor(
             [&] {
                 return dialog->CurrentPage() != CVersionUpdateDlg::Page::Fetching
