@@ -1,6 +1,7 @@
 #pragma once
 
 #include "skin/KVSkin.h"
+#include "support_qt/QtTestApplication.h"
 #include "skin/SkinItem.h"
 
 #include <QApplication>
@@ -12,12 +13,8 @@
 
 namespace uitest {
 
-// The application object shared by every test, on the offscreen platform unless the environment
-// chose another one. It lives until the tests have run.
-QApplication& App();
-
-// The default skin as the build packs it, decoded with Qt; loaded once.
-CKVSkin& DefaultSkin();
+using qttest::App;
+using qttest::DefaultSkin;
 
 // A mouse event delivered straight to widget at its local point, with the given buttons held
 // after the event.
