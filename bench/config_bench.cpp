@@ -3,7 +3,7 @@
 // check of every file, placing the rows); measuring real files adds the engine's time per file.
 // Also the shutdown write of the same configuration.
 
-#include "control/Sonarel.h"
+#include "support/NullSonarel.h"
 #include "persist/ConfigurationFile.h"
 #include "persist/LoadProgress.h"
 #include "players/Players.h"
@@ -21,7 +21,7 @@ constexpr int kFilesPerPlayer = 200;
 constexpr std::int32_t kDurationMs = 240000;
 
 // Measures every file as four minutes long, instantly; everything else fails.
-class InstantSonarel : public sonarel::ISonarel {
+class InstantSonarel : public NullSonarel {
 public:
     bool MediaDetect(
         const char*, std::int32_t* pnDuration, short*, short*, std::int32_t*, short*, std::int32_t*) override
@@ -31,33 +31,6 @@ public:
         return true;
     }
     bool IsAudioDeviceExist(const char*) override { return true; }
-
-    bool OpenStream(short, const char*, const char*, short) override { return false; }
-    bool GetAudioDevice(short, char16_t*, short) override { return false; }
-    bool Play(short) override { return false; }
-    bool Pause(short) override { return false; }
-    bool Stop(short) override { return false; }
-    bool SetPlaySpeed(short, double) override { return false; }
-    std::int32_t GetElapsed(short) override { return 0; }
-    void CloseStream(short) override { }
-    bool SetStreamPosition(short, short) override { return false; }
-    bool SetBalance(short, short) override { return false; }
-    bool SetVolume(short, short) override { return false; }
-    bool GetStreamDuration(short, std::int32_t*) override { return false; }
-    bool GetStreamPosition(short, short*) override { return false; }
-    bool GetBalance(short, short*) override { return false; }
-    bool GetVolume(short, short*) override { return false; }
-    bool GetStreamState(short, short*) override { return false; }
-    bool GetStreamInfo(short, short*, short*, std::int32_t*, short*, std::int32_t*) override { return false; }
-    short GetAudioDeviceNums() override { return 0; }
-    bool SetAudioAmplify(short, float) override { return false; }
-    bool GetAudioAmplify(short, float*) override { return false; }
-    bool SetAudioBand(short, std::int32_t, std::int32_t, short) override { return false; }
-    bool GetAudioBand(short, std::int32_t, short*) override { return false; }
-    bool GetPlaySpeed(short, double*) override { return false; }
-    bool GetStreamAudioDev(short, char16_t*, short) override { return false; }
-    bool GetStreamFile(short, char16_t*, short) override { return false; }
-    void AboutBox() override { }
 };
 
 class SilentProgress : public ILoadProgress {

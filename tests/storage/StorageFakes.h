@@ -1,6 +1,6 @@
 #pragma once
 
-#include "control/Sonarel.h"
+#include "support/NullSonarel.h"
 #include "persist/LoadProgress.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +17,7 @@
 
 // The audio control as the readers use it: scripted durations for MediaDetect and a list of devices.
 // A file without a scripted duration cannot be measured. Playback methods fail.
-class FakeSonarel : public sonarel::ISonarel {
+class FakeSonarel : public NullSonarel {
 public:
     std::map<std::string, std::int32_t> durations;
     std::set<std::string> devices;
@@ -49,32 +49,7 @@ public:
         return devices.count(name) != 0;
     }
 
-    bool OpenStream(short, const char*, const char*, short) override { return false; }
-    bool GetAudioDevice(short, char16_t*, short) override { return false; }
-    bool Play(short) override { return false; }
-    bool Pause(short) override { return false; }
-    bool Stop(short) override { return false; }
-    bool SetPlaySpeed(short, double) override { return false; }
-    std::int32_t GetElapsed(short) override { return 0; }
-    void CloseStream(short) override { }
-    bool SetStreamPosition(short, short) override { return false; }
-    bool SetBalance(short, short) override { return false; }
-    bool SetVolume(short, short) override { return false; }
-    bool GetStreamDuration(short, std::int32_t*) override { return false; }
-    bool GetStreamPosition(short, short*) override { return false; }
-    bool GetBalance(short, short*) override { return false; }
-    bool GetVolume(short, short*) override { return false; }
-    bool GetStreamState(short, short*) override { return false; }
-    bool GetStreamInfo(short, short*, short*, std::int32_t*, short*, std::int32_t*) override { return false; }
     short GetAudioDeviceNums() override { return static_cast<short>(devices.size()); }
-    bool SetAudioAmplify(short, float) override { return false; }
-    bool GetAudioAmplify(short, float*) override { return false; }
-    bool SetAudioBand(short, std::int32_t, std::int32_t, short) override { return false; }
-    bool GetAudioBand(short, std::int32_t, short*) override { return false; }
-    bool GetPlaySpeed(short, double*) override { return false; }
-    bool GetStreamAudioDev(short, char16_t*, short) override { return false; }
-    bool GetStreamFile(short, char16_t*, short) override { return false; }
-    void AboutBox() override { }
 };
 
 // Records what the progress window was asked to do, one line per call.
