@@ -1,0 +1,34 @@
+#include "shell/panes/StatusWnd.h"
+
+CStatusWnd::CStatusWnd(CBaseSkin* skin, QWidget* parent)
+    : CBaseWnd(skin, parent)
+{
+}
+
+bool CStatusWnd::OnCreate()
+{
+    struct Field {
+        int id;
+        int width;
+        const char* text;
+    };
+    // The clock at the right end, the date to its left; the texts stand until the first tick.
+    static constexpr Field FIELDS[] = {
+        { ITEM_CLOCK, 140, "00:00:00" },
+        { ITEM_DATE, 160, "2011-07-01" },
+    };
+    for (const Field& field : FIELDS) {
+        SkinItem item;
+        item.id = field.id;
+        item.text = QString::fromLatin1(field.text);
+        // As high as the bar, whose window is its place in the dialog less the insets.
+        item.layout = LAYOUT_RIGHT_BOTTOM | LAYOUT_FIXED_WIDTH;
+        item.rect = { 0, 0, field.width, 0 };
+        item.heightPercent = 100.0F;
+        item.marginRight = 4;
+        item.textAlign = TEXTALIGN_LEFT;
+        if (!AddItem(item))
+            return false;
+    }
+    return true;
+}
