@@ -1,13 +1,11 @@
 #pragma once
 
+#include "players/MessageSink.h"
+
+#include <QMessageBox>
 #include <QString>
 
 class QWidget;
-
-enum class MessageIcon {
-    None,
-    Information,
-};
 
 // Shows a message with an OK button and returns when it is dismissed. The dialogs take one so
 // that tests can answer their messages without a modal box.
@@ -23,3 +21,6 @@ public:
 
 // The platform's modal message box.
 IMessageBox& DefaultMessageBox();
+
+// The platform's icon for a message of that kind.
+[[nodiscard]] QMessageBox::Icon QtIcon(MessageIcon icon);

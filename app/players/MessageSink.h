@@ -3,6 +3,7 @@
 #include <string_view>
 
 enum class MessageIcon {
+    None,
     Information,
     Exclamation,
     Error,

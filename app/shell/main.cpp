@@ -1,8 +1,6 @@
-#include <cstdio>
+#include "shell/TessalyApp.h"
 
-// Stand-in until the main window exists: says so instead of pretending to work.
-int main()
+int main(int argc, char** argv)
 {
-    std::fputs("Tessaly: the main window is not built yet; only its libraries and tests are.\n", stderr);
-    return 1;
+    return CTessalyApp::Run(argc, argv);
 }

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+class CBaseSkin;
+class CMenuEx;
+class QObject;
+
+// The main window's commands; menus and pane buttons both run them by these ids.
+enum MainCommand : int {
+    ID_PLAYER_SETTING = 32799,
+    ID_SCHEDULE_POLICY = 32800,
+    ID_EXPORT_LIST = 32801,
+    ID_IMPORT_LIST = 32802,
+    ID_START_ALL_TIMERS = 32803,
+    ID_STOP_ALL_TIMERS = 32804,
+    ID_EXIT_SYSTEM = 32805,
+    ID_ADD_FILES = 32806,
+    ID_REMOVE_SELECTED = 32807,
+    ID_CLEAR_ITEMS = 32808,
+    ID_MOVE_UP = 32809,
+    ID_MOVE_DOWN = 32810,
+    ID_SET_BEGIN_TIME = 32811,
+    ID_START_PLAYER_TIMER = 32812,
+    ID_STOP_PLAYER_TIMER = 32813,
+    ID_PLAY_PAUSE = 32814,
+    ID_STOP = 32816,
+    ID_PLAY_PREVIOUS = 32817,
+    ID_PLAY_NEXT = 32818,
+    ID_HELP_TOPIC = 32819,
+    ID_ONLINE_HELP = 32820,
+    ID_VISIT_HOMEPAGE = 32823,
+    ID_CHECK_FOR_UPDATE = 32824,
+    ID_ABOUT = 32825,
+};
+
+// The command of a pane button, by the pane's id and the button's item id; 0 for none.
+[[nodiscard]] int CommandOfPaneItem(int paneId, int itemId);
+
+// Runs a command by its id.
+using CommandRunner = std::function<void(int command)>;
+
+// The menus carry each command's id as its action's data, and choosing an action calls run with it
+// for as long as context lives.
+// The main popup menu: File, Edit, Play and Help.
+[[nodiscard]] std::unique_ptr<CMenuEx> CreateMainMenu(CBaseSkin* skin, QObject* context, CommandRunner run);
+// The play list's context menu.
+[[nodiscard]] std::unique_ptr<CMenuEx> CreateListMenu(CBaseSkin* skin, QObject* context, CommandRunner run);

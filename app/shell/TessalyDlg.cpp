@@ -1,0 +1,615 @@
+#include "shell/TessalyDlg.h"
+
+#include "dialogs/AudioDeviceList.h"
+#include "dialogs/KVAboutDlg.h"
+#include "dialogs/LoadFileDlg.h"
+#include "dialogs/PlayerSettingDlg.h"
+#include "dialogs/ProgramDlg.h"
+#include "dialogs/SetTimeDlg.h"
+#include "dialogs/VersionUpdateDlg.h"
+#include "persist/ConfigLocation.h"
+#include "persist/ConfigurationFile.h"
+#include "persist/ModuleDirectory.h"
+#include "persist/ProgramListFile.h"
+#include "players/MessageSink.h"
+#include "players/PlayerController.h"
+#include "players/TimerScheduler.h"
+#include "shell/AudioFileTypes.h"
+#include "shell/MainCommands.h"
+#include "shell/MessageBoxSink.h"
+#include "shell/ShellPrompts.h"
+#include "skin/CaptionWnd.h"
+#include "skin/KVListCtrl.h"
+#include "skin/KVSkin.h"
+#include "skin/MenuEx.h"
+#include "skin/PlayListModel.h"
+#include "update/KVVersionUpdate.h"
+#include "update/UpdateAddresses.h"
+#include "update/UpdateHandoff.h"
+#include "update/VersionNumber.h"
+
+#include "control/Sonarel.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
+
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::string_view PROGRAM_TITLE = "Tessaly";
+constexpr std::string_view HELP_FILE_NAME = "Tessaly.html";
+
+QString ToQString(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string FolderOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+} // namespace
+
+CTessalyDlg::Environment CTessalyDlg::DefaultEnvironment()
+{
+    Environment environment;
+    environment.ConfigPath = ConfigurationPath();
+    environment.ProgramFolder = ModuleDirectory();
+    environment.VersionUrl = std::string(UPDATE_VERSION_URL);
+    environment.CreateControl
+        = [](sonarel::ISonarelEvents* events) { return sonarel::CreateSonarel(events); };
+    return environment;
+}
+
+CTessalyDlg::CTessalyDlg(CBaseSkin* skin, Environment environment, QWidget* parent)
+    : CBaseDialog(TEMPLATE_ID, skin, parent)
+    , m_env(std::move(environment))
+{
+    SetCaptionFlags(CAPTION_CLOSE | CAPTION_MAXIMIZE | CAPTION_MINIMIZE | CAPTION_MAINMENU | CAPTION_LOGO);
+    setMinimumSize(MIN_WIDTH, MIN_HEIGHT);
+    resize(START_WIDTH, START_HEIGHT);
+    setAcceptDrops(true);
+    // A main window, not a transient dialog: it has its own taskbar entry and can be minimised.
+    setWindowFlag(Qt::Window);
+    m_checker = std::make_unique<CKVVersionUpdate>(FolderOf(m_env.ConfigPath), m_env.VersionUrl);
+
+    m_startupTimer.setSingleShot(true);
+    m_startupTimer.setInterval(STARTUP_DELAY_MS);
+    connect(&m_startupTimer, &QTimer::timeout, this, [this] { OnStartupTimer(); });
+    m_clockTimer.setInterval(CLOCK_PERIOD_MS);
+    connect(&m_clockTimer, &QTimer::timeout, this, [this] { ShowClock(); });
+    for (int player = 0; player < PLAYER_COUNT; ++player) {
+        QTimer& timer = m_playerTimers[static_cast<std::size_t>(player)];
+        timer.setInterval(PLAYER_TIMER_PERIOD_MS);
+        connect(&timer, &QTimer::timeout, this, [this, player] {
+            if (m_scheduler)
+                m_scheduler->Tick(player);
+        });
+    }
+}
+
+CTessalyDlg::~CTessalyDlg()
+{
+    Shutdown();
+    // The checker's workers may be waiting for this window; stop them before anything they could
+    // reach goes.
+    m_checker.reset();
+    m_relay.SetTarget(nullptr);
+    m_mainMenu.reset();
+    m_listMenu.reset();
+    m_panes.toolBar.reset();
+    m_panes.statusBar.reset();
+    m_panes.playerPanel.reset();
+    m_panes.fileList.reset();
+    m_panes.listEditBar.reset();
+    m_panes.playCtrlBar.reset();
+}
+
+bool CTessalyDlg::OnInitDialog()
+{
+    if (!CBaseDialog::OnInitDialog())
+        return false;
+    SetCaptionText(ToQString(PROGRAM_TITLE));
+    if (!CreateMainPanes(*this, Skin(), m_panes))
+        return false;
+    if (const QImage* logo = m_panes.toolBar->GetSkinImage(CKVSkin::IMAGE_LOGO))
+        setWindowIcon(QIcon(QPixmap::fromImage(*logo)));
+
+    m_control = m_env.CreateControl ? m_env.CreateControl(&m_relay) : nullptr;
+    if (!m_control)
+        return false;
+    IPlayerView& view = *this;
+    IPoster& poster = *this;
+    IPlayerTimers& timers = *this;
+    m_controller = std::make_unique<PlayerController>(m_players, *m_control, view, Messages(), poster);
+    m_relay.SetTarget(m_controller.get());
+    m_scheduler = std::make_unique<TimerScheduler>(m_players, *m_controller, *m_control, timers,
+        m_env.Clock != nullptr ? *m_env.Clock : m_systemClock, Messages());
+
+    if (!CreateLists())
+        return false;
+    const CommandRunner run = [this](int command) { RunCommand(command); };
+    m_mainMenu = CreateMainMenu(Skin(), this, run);
+    m_listMenu = CreateListMenu(Skin(), this, run);
+
+    m_panes.fileList->SetList(m_lists[0].get());
+    m_lists[0]->show();
+
+    ReadConfigurationFile();
+    for (int player = 0; player < PLAYER_COUNT; ++player)
+        m_panes.playerPanel->SetItemText(player, QString::fromStdString(m_players.Slot(player).Setting.Name));
+    for (const auto& list : m_lists)
+        list->GroupBySegment();
+
+    ShowClock();
+    if (m_env.AutomaticUpdateCheck)
+        m_startupTimer.start();
+    m_clockTimer.start();
+    return true;
+}
+
+bool CTessalyDlg::CreateLists()
+{
+    for (int player = 0; player < PLAYER_COUNT; ++player) {
+        auto list = std::make_unique<CKVListCtrl>(Skin(), this);
+        list->SetControlId(LIST_ID_BASE + player);
+        list->SetPlayList(&m_players.Slot(player).List);
+        list->hide();
+        connect(list.get(), &CKVListCtrl::RowDoubleClicked, this, [this](int controlId, int row) {
+            m_controller->PlayRowOnDoubleClick(controlId - LIST_ID_BASE, row);
+        });
+        connect(list.get(), &CKVListCtrl::RowRightClicked, this,
+            [this](int, int, const QPoint& globalPos) { m_listMenu->popup(globalPos); });
+        m_lists[static_cast<std::size_t>(player)] = std::move(list);
+    }
+    return true;
+}
+
+void CTessalyDlg::ReadConfigurationFile()
+{
+    if (m_env.ConfigPath.empty())
+        return;
+    std::error_code error;
+    if (!std::filesystem::exists(m_env.ConfigPath, error))
+        return;
+    CLoadFileDlg progress(Skin(), this);
+    (void)ReadConfiguration(m_env.ConfigPath, m_players, *m_control, progress);
+    progress.Hide();
+}
+
+void CTessalyDlg::ShowClock()
+{
+    const std::time_t now = m_env.Clock != nullptr ? m_env.Clock->Now() : m_systemClock.Now();
+    std::tm local {};
+    if (localtime_r(&now, &local) == nullptr)
+        return;
+    m_panes.statusBar->SetItemText(CStatusWnd::ITEM_CLOCK,
+        QString::asprintf("%02d:%02d:%02d", local.tm_hour, local.tm_min, local.tm_sec));
+    m_panes.statusBar->SetItemText(CStatusWnd::ITEM_DATE,
+        QString::asprintf("%04d-%02d-%02d", local.tm_year + 1900, local.tm_mon + 1, local.tm_mday));
+}
+
+void CTessalyDlg::OnStartupTimer()
+{
+    m_startupTimer.stop();
+    (void)m_checker->Start(false, this);
+}
+
+void CTessalyDlg::OnUpdateResult(const UpdateResult& result, std::stop_token abandon)
+{
+    (void)HandOffAndWait(
+        [this](std::function<void()> task) {
+            QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
+        },
+        [this, &result] { OnUpdateFound(result); }, std::move(abandon));
+}
+
+void CTessalyDlg::OnUpdateFound(const UpdateResult& result)
+{
+    if (result.Ok == 0 || !IsNewerVersion(result.LatestMajor, result.LatestMinor) || m_shutDown)
+        return;
+    CVersionUpdateDlg dialog(m_checker.get(), Skin(), CURRENT_MAJOR_ID, CURRENT_MINOR_ID, result.LatestMajor,
+        result.LatestMinor, this);
+    dialog.exec();
+}
+
+void CTessalyDlg::done(int result)
+{
+    Shutdown();
+    CBaseDialog::done(result);
+}
+
+void CTessalyDlg::Shutdown()
+{
+    if (m_shutDown)
+        return;
+    m_shutDown = true;
+    if (!m_env.ConfigPath.empty() && !WriteConfiguration(m_env.ConfigPath, m_players))
+        std::fprintf(stderr, "Tessaly: cannot write the configuration file %s\n", m_env.ConfigPath.c_str());
+    m_startupTimer.stop();
+    m_clockTimer.stop();
+    if (m_scheduler) {
+        for (int player = 0; player < PLAYER_COUNT; ++player) {
+            if (m_players.Slot(player).TimerOn())
+                m_scheduler->StopPlayerTimer(player);
+        }
+    }
+}
+
+int CTessalyDlg::CurrentPlayer() const
+{
+    return m_controller ? m_controller->CurrentPlayer() : 0;
+}
+
+CKVListCtrl* CTessalyDlg::List(int player) const
+{
+    return Players::IsPlayer(player) ? m_lists[static_cast<std::size_t>(player)].get() : nullptr;
+}
+
+PlayList& CTessalyDlg::CurrentList()
+{
+    return m_players.Slot(CurrentPlayer()).List;
+}
+
+IMessageSink& CTessalyDlg::Messages()
+{
+    if (m_env.Messages != nullptr)
+        return *m_env.Messages;
+    if (!m_messageBoxes)
+        m_messageBoxes = std::make_unique<CMessageBoxSink>(this);
+    return *m_messageBoxes;
+}
+
+IShellPrompts& CTessalyDlg::Prompts()
+{
+    return m_env.Prompts != nullptr ? *m_env.Prompts : PlatformPrompts();
+}
+
+int CTessalyDlg::OnItemNotify(int code, const ItemNotifyInfo& info)
+{
+    if (code == ITEMNOTIFY_SLIDER_CHANGED) {
+        if (info.sender == PLAYCTRL_WND_ID && info.item != nullptr
+            && info.item->id == CPlayCtrlWnd::ITEM_POSITION && info.item->Slider() != nullptr && m_controller)
+            m_controller->SeekCurrent(info.item->Slider()->pos);
+        return 0;
+    }
+    return CBaseDialog::OnItemNotify(code, info);
+}
+
+int CTessalyDlg::OnItemClick(const ItemNotifyInfo& info)
+{
+    if (info.sender == CCaptionWnd::CAPTION_WND_ID)
+        return CBaseDialog::OnItemClick(info);
+    if (info.item == nullptr || !m_controller)
+        return 0;
+    if (info.sender == PLAYER_WND_ID) {
+        if (Players::IsPlayer(info.item->id))
+            m_controller->SelectPlayer(info.item->id);
+        return 1;
+    }
+    const int command = CommandOfPaneItem(info.sender, info.item->id);
+    if (command == 0)
+        return 0;
+    RunCommand(command);
+    return 1;
+}
+
+void CTessalyDlg::OnMainMenuCommand()
+{
+    CCaptionWnd* caption = Caption();
+    if (caption == nullptr || !m_mainMenu)
+        return;
+    const SkinItem* button = caption->FindItem(CCaptionWnd::ITEM_MAINMENU);
+    const QPoint corner = button != nullptr ? QPoint(button->rect.left, button->rect.bottom) : QPoint(0, 0);
+    m_mainMenu->popup(caption->mapToGlobal(corner));
+}
+
+void CTessalyDlg::RunCommand(int command)
+{
+    if (!m_controller)
+        return;
+    switch (command) {
+    case ID_PLAYER_SETTING:
+        OnPlayerSetting();
+        break;
+    case ID_SCHEDULE_POLICY:
+        OnSchedulePolicy();
+        break;
+    case ID_EXPORT_LIST:
+        OnExportList();
+        break;
+    case ID_IMPORT_LIST:
+        OnImportList();
+        break;
+    case ID_START_ALL_TIMERS:
+        m_scheduler->StartAllTimers();
+        break;
+    case ID_STOP_ALL_TIMERS:
+        m_scheduler->StopAllTimers();
+        break;
+    case ID_EXIT_SYSTEM:
+        done(QDialog::Accepted);
+        break;
+    case ID_ADD_FILES:
+        AddFiles(Prompts().AskAudioFiles(this));
+        break;
+    case ID_REMOVE_SELECTED:
+        CurrentList().RemoveSelected();
+        break;
+    case ID_CLEAR_ITEMS:
+        OnClearItems();
+        break;
+    case ID_MOVE_UP:
+        CurrentList().MoveSelectedUp();
+        break;
+    case ID_MOVE_DOWN:
+        CurrentList().MoveSelectedDown();
+        break;
+    case ID_SET_BEGIN_TIME:
+        OnSetBeginTime();
+        break;
+    case ID_START_PLAYER_TIMER:
+        m_scheduler->StartCurrentPlayerTimer();
+        break;
+    case ID_STOP_PLAYER_TIMER:
+        m_scheduler->StopCurrentPlayerTimer();
+        break;
+    case ID_PLAY_PAUSE:
+        m_controller->PlayPauseCurrent();
+        break;
+    case ID_STOP:
+        m_controller->StopCurrent();
+        break;
+    case ID_PLAY_PREVIOUS:
+        m_controller->PreviousCurrent();
+        break;
+    case ID_PLAY_NEXT:
+        m_controller->NextCurrent();
+        break;
+    case ID_HELP_TOPIC:
+        OnHelpTopic();
+        break;
+    case ID_ONLINE_HELP:
+        Prompts().OpenUrl(QUrl(ToQString(ABOUT_SUPPORT_URL)));
+        break;
+    case ID_VISIT_HOMEPAGE:
+        Prompts().OpenUrl(QUrl(ToQString(ABOUT_HOME_URL)));
+        break;
+    case ID_CHECK_FOR_UPDATE:
+        OnCheckForUpdate();
+        break;
+    case ID_ABOUT:
+        OnAbout();
+        break;
+    default:
+        break;
+    }
+}
+
+void CTessalyDlg::AddFiles(const QStringList& paths)
+{
+    if (paths.isEmpty() || !m_controller)
+        return;
+    CLoadFileDlg dialog(
+        Skin(), paths, [this](const QString& path) { (void)m_controller->AddFile(path.toStdString()); },
+        this);
+    dialog.exec();
+    RegroupCurrentList();
+}
+
+void CTessalyDlg::DropFiles(const QStringList& paths)
+{
+    std::vector<std::string> dropped;
+    dropped.reserve(static_cast<std::size_t>(paths.size()));
+    for (const QString& path : paths)
+        dropped.push_back(path.toStdString());
+    QStringList kept;
+    for (const std::string& path : AcceptedAudioFiles(dropped))
+        kept.push_back(QString::fromStdString(path));
+    AddFiles(kept);
+}
+
+void CTessalyDlg::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void CTessalyDlg::dropEvent(QDropEvent* event)
+{
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile())
+            paths.push_back(url.toLocalFile());
+    }
+    event->acceptProposedAction();
+    // The drop is finished before the load window runs its own loop.
+    QMetaObject::invokeMethod(
+        this, [this, paths] { DropFiles(paths); }, Qt::QueuedConnection);
+}
+
+void CTessalyDlg::RegroupCurrentList()
+{
+    m_lists[static_cast<std::size_t>(CurrentPlayer())]->GroupBySegment();
+}
+
+void CTessalyDlg::OnPlayerSetting()
+{
+    CPlayerSettingDlg::Settings settings;
+    for (int player = 0; player < PLAYER_COUNT; ++player)
+        settings[static_cast<std::size_t>(player)] = m_players.Slot(player).Setting;
+    CSonarelDeviceList devices(*m_control);
+    CPlayerSettingDlg dialog(this, Skin(), settings, &devices, CurrentPlayer());
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    for (int player = 0; player < PLAYER_COUNT; ++player) {
+        const PlayerSetting& changed = dialog.Working()[static_cast<std::size_t>(player)];
+        PlayerSlot& slot = m_players.Slot(player);
+        if (changed.Name != slot.Setting.Name)
+            m_panes.playerPanel->SetItemText(player, QString::fromStdString(changed.Name));
+        slot.Setting = changed;
+        m_controller->ApplySettings(player);
+    }
+}
+
+void CTessalyDlg::OnSchedulePolicy()
+{
+    PlayerSlot& slot = m_players.Slot(CurrentPlayer());
+    CProgramDlg dialog(this, Skin(), &slot.Policy);
+    if (dialog.exec() == QDialog::Accepted)
+        slot.Policy = dialog.Policy();
+}
+
+void CTessalyDlg::OnExportList()
+{
+    const QString path = Prompts().AskExportPath(this);
+    if (path.isEmpty())
+        return;
+    if (ExportProgramList(CurrentList(), path.toStdString()))
+        Messages().ShowMessage("Program export successful!", MESSAGE_CAPTION, MessageIcon::Information);
+    else
+        Messages().ShowMessage("Program export failed!", MESSAGE_CAPTION, MessageIcon::Error);
+}
+
+void CTessalyDlg::OnImportList()
+{
+    const QString path = Prompts().AskImportPath(this);
+    if (path.isEmpty())
+        return;
+    CLoadFileDlg progress(Skin(), this);
+    const bool imported = ImportProgramList(path.toStdString(), CurrentList(), *m_control, progress);
+    progress.Hide();
+    if (imported) {
+        RegroupCurrentList();
+        Messages().ShowMessage("Program import successful!", MESSAGE_CAPTION, MessageIcon::Information);
+    } else {
+        Messages().ShowMessage("Program import failed!", MESSAGE_CAPTION, MessageIcon::Error);
+    }
+}
+
+void CTessalyDlg::OnClearItems()
+{
+    if (Messages().AskYesNo("Are you sure to clear all file?", MESSAGE_CAPTION))
+        CurrentList().ClearAll();
+}
+
+void CTessalyDlg::OnSetBeginTime()
+{
+    PlayList& list = CurrentList();
+    const int row = list.FirstSelectedRow();
+    if (row < 0) {
+        Messages().ShowMessage("No selected item", MESSAGE_CAPTION, MessageIcon::Information);
+        return;
+    }
+    CSetTimeDlg dialog(this, Skin(), list.BeginTimeOf(row), list.EarliestBeginOf(row));
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    (void)list.SetBeginTime(row, dialog.Result());
+}
+
+void CTessalyDlg::OnHelpTopic()
+{
+    const std::string path = m_env.ProgramFolder + std::string(HELP_FILE_NAME);
+    // Only a file that is there but may not be read goes to the handler, which then says why.
+    if (::access(path.c_str(), F_OK) != 0 && errno != EACCES) {
+        Messages().ShowMessage(
+            "Can not find the help file \"" + path + "\"", MESSAGE_CAPTION, MessageIcon::Error);
+        return;
+    }
+    Prompts().OpenUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+}
+
+void CTessalyDlg::OnCheckForUpdate()
+{
+    CVersionUpdateDlg dialog(m_checker.get(), Skin(), CURRENT_MAJOR_ID, CURRENT_MINOR_ID, 0, 0, this);
+    dialog.exec();
+}
+
+void CTessalyDlg::OnAbout()
+{
+    CKVAboutDlg dialog(Skin(), this);
+    dialog.exec();
+}
+
+// The view of the players.
+
+void CTessalyDlg::ShowPlayerStatus(int player, int imageId, std::string_view text)
+{
+    m_panes.playerPanel->SetItemImage(player, imageId);
+    m_panes.playerPanel->SetItemTip(player, ToQString(text));
+}
+
+void CTessalyDlg::MarkPlayerButton(int player, bool selected)
+{
+    m_panes.playerPanel->SetItemState(player, ITEMSTATE_HIGHLIGHT, selected ? ITEMSTATE_HIGHLIGHT : 0);
+}
+
+void CTessalyDlg::ShowPlayButton(int imageId)
+{
+    m_panes.playCtrlBar->SetItemImage(CPlayCtrlWnd::ITEM_PLAY, imageId);
+}
+
+void CTessalyDlg::ShowPosition(int percent)
+{
+    m_panes.playCtrlBar->SetSliderPos(CPlayCtrlWnd::ITEM_POSITION, percent);
+}
+
+void CTessalyDlg::ShowElapsed(std::string_view text)
+{
+    m_panes.playCtrlBar->SetItemText(CPlayCtrlWnd::ITEM_ELAPSED, ToQString(text));
+}
+
+void CTessalyDlg::ShowList(int player)
+{
+    CKVListCtrl* list = List(player);
+    if (list == nullptr)
+        return;
+    m_panes.fileList->SetList(list);
+    list->show();
+}
+
+void CTessalyDlg::HideList(int player)
+{
+    if (CKVListCtrl* list = List(player))
+        list->hide();
+}
+
+void CTessalyDlg::FocusList(int player)
+{
+    if (CKVListCtrl* list = List(player))
+        list->setFocus();
+}
+
+void CTessalyDlg::ScrollToRow(int player, int row)
+{
+    if (CKVListCtrl* list = List(player))
+        list->scrollTo(list->Model()->IndexOfRow(row));
+}
+
+std::uint32_t CTessalyDlg::Start(int player)
+{
+    if (!Players::IsPlayer(player))
+        return 0;
+    m_playerTimers[static_cast<std::size_t>(player)].start();
+    return PLAYER_TIMER_ID_BASE + static_cast<std::uint32_t>(player);
+}
+
+void CTessalyDlg::Stop(int player)
+{
+    if (Players::IsPlayer(player))
+        m_playerTimers[static_cast<std::size_t>(player)].stop();
+}
+
+void CTessalyDlg::Post(std::function<void()> call)
+{
+    QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
+}

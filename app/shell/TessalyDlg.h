@@ -1,0 +1,174 @@
+#pragma once
+
+#include "players/Clock.h"
+#include "players/PlayerTimers.h"
+#include "players/PlayerView.h"
+#include "players/Players.h"
+#include "players/Poster.h"
+#include "players/SonarelEventRelay.h"
+#include "shell/panes/MainPanes.h"
+#include "skin/BaseDialog.h"
+#include "update/UpdateReport.h"
+
+#include <QStringList>
+#include <QTimer>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+
+class CKVListCtrl;
+class CMenuEx;
+class CVersionUpdate;
+class IMessageSink;
+class IShellPrompts;
+class PlayerController;
+class TimerScheduler;
+
+namespace sonarel {
+class ISonarel;
+class ISonarelEvents;
+}
+
+// The main window: the eight players with their lists, the panes that show and command them, the
+// audio control, the players' timers and the update check. Its whole life is the program's: it
+// reads the configuration when it is created and writes it when its run ends, however it ends.
+//
+// User-interface thread only; the update checker's worker reaches it through IUpdateReport.
+class CTessalyDlg : public CBaseDialog,
+                    private IPlayerView,
+                    private IPlayerTimers,
+                    private IPoster,
+                    private IUpdateReport {
+    Q_OBJECT
+
+public:
+    static constexpr int TEMPLATE_ID = 102;
+    static constexpr int MIN_WIDTH = 492;
+    static constexpr int MIN_HEIGHT = 420;
+    static constexpr int START_WIDTH = 640;
+    static constexpr int START_HEIGHT = 520;
+    static constexpr int STARTUP_DELAY_MS = 100;
+    static constexpr int CLOCK_PERIOD_MS = 1000;
+    static constexpr int LIST_ID_BASE = 200;
+
+    using ControlFactory = std::function<std::unique_ptr<sonarel::ISonarel>(sonarel::ISonarelEvents*)>;
+
+    // Where the window finds what lies outside it. The defaults are the program's own; tests replace
+    // the control, the prompts and the messages.
+    struct Environment {
+        // The configuration file, read at creation and written at the end.
+        std::string ConfigPath;
+        // The folder of the help file, ending with '/'.
+        std::string ProgramFolder;
+        // The version document of the update check.
+        std::string VersionUrl;
+        // Makes the audio control; it reports its events to the listener given.
+        ControlFactory CreateControl;
+        // Not owned; null: message boxes over the window.
+        IMessageSink* Messages = nullptr;
+        // Not owned; null: the platform's dialogs and default handler.
+        IShellPrompts* Prompts = nullptr;
+        // Not owned; null: the system clock.
+        const IClock* Clock = nullptr;
+        // Whether the window checks for a newer version shortly after it starts.
+        bool AutomaticUpdateCheck = true;
+    };
+    [[nodiscard]] static Environment DefaultEnvironment();
+
+    // The skin is not owned and must outlive the window.
+    CTessalyDlg(CBaseSkin* skin, Environment environment, QWidget* parent = nullptr);
+    ~CTessalyDlg() override;
+    CTessalyDlg(const CTessalyDlg&) = delete;
+    CTessalyDlg& operator=(const CTessalyDlg&) = delete;
+
+    // Runs a menu command by its id; unknown ids do nothing.
+    void RunCommand(int command);
+    // Measures and appends the files to the current player's list under the load file window, then
+    // regroups the list.
+    void AddFiles(const QStringList& paths);
+    // Dropped paths: folders and files of other types are left out without a message.
+    void DropFiles(const QStringList& paths);
+
+    [[nodiscard]] Players& GetPlayers() { return m_players; }
+    [[nodiscard]] int CurrentPlayer() const;
+    [[nodiscard]] CKVListCtrl* List(int player) const;
+    [[nodiscard]] const MainPaneSet& Panes() const { return m_panes; }
+    [[nodiscard]] CMenuEx* MainMenu() const { return m_mainMenu.get(); }
+    [[nodiscard]] CMenuEx* ListMenu() const { return m_listMenu.get(); }
+    [[nodiscard]] sonarel::ISonarel* Control() const { return m_control.get(); }
+    [[nodiscard]] TimerScheduler* Scheduler() const { return m_scheduler.get(); }
+    [[nodiscard]] const Environment& Env() const { return m_env; }
+
+    void done(int result) override;
+
+protected:
+    bool OnInitDialog() override;
+    int OnItemNotify(int code, const ItemNotifyInfo& info) override;
+    int OnItemClick(const ItemNotifyInfo& info) override;
+    void OnMainMenuCommand() override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    // IPlayerView.
+    void ShowPlayerStatus(int player, int imageId, std::string_view text) override;
+    void MarkPlayerButton(int player, bool selected) override;
+    void ShowPlayButton(int imageId) override;
+    void ShowPosition(int percent) override;
+    void ShowElapsed(std::string_view text) override;
+    void ShowList(int player) override;
+    void HideList(int player) override;
+    void FocusList(int player) override;
+    void ScrollToRow(int player, int row) override;
+    // IPlayerTimers.
+    [[nodiscard]] std::uint32_t Start(int player) override;
+    void Stop(int player) override;
+    // IPoster.
+    void Post(std::function<void()> call) override;
+    // IUpdateReport, on the checker's worker.
+    void OnUpdateResult(const UpdateResult& result, std::stop_token abandon) override;
+
+    [[nodiscard]] bool CreateLists();
+    void ReadConfigurationFile();
+    void ShowClock();
+    void OnStartupTimer();
+    void OnUpdateFound(const UpdateResult& result);
+    // What ends the window's life, once: the configuration written, the timers stopped and the timed
+    // players stopped.
+    void Shutdown();
+
+    void OnPlayerSetting();
+    void OnSchedulePolicy();
+    void OnExportList();
+    void OnImportList();
+    void OnClearItems();
+    void OnSetBeginTime();
+    void OnHelpTopic();
+    void OnCheckForUpdate();
+    void OnAbout();
+    void RegroupCurrentList();
+    [[nodiscard]] PlayList& CurrentList();
+    [[nodiscard]] IMessageSink& Messages();
+    [[nodiscard]] IShellPrompts& Prompts();
+
+    Environment m_env;
+    Players m_players;
+    SonarelEventRelay m_relay;
+    SystemClock m_systemClock;
+    std::unique_ptr<IMessageSink> m_messageBoxes;
+    std::unique_ptr<sonarel::ISonarel> m_control;
+    std::unique_ptr<PlayerController> m_controller;
+    std::unique_ptr<TimerScheduler> m_scheduler;
+    std::array<std::unique_ptr<CKVListCtrl>, PLAYER_COUNT> m_lists;
+    MainPaneSet m_panes;
+    std::unique_ptr<CMenuEx> m_mainMenu;
+    std::unique_ptr<CMenuEx> m_listMenu;
+    std::array<QTimer, PLAYER_COUNT> m_playerTimers;
+    QTimer m_startupTimer;
+    QTimer m_clockTimer;
+    bool m_shutDown = false;
+    // Last, so that it goes first: its workers may still be reporting to this window.
+    std::unique_ptr<CVersionUpdate> m_checker;
+};

@@ -1,0 +1,41 @@
+#include "ShellTestSupport.h"
+
+#include "support_qt/QtTestApplication.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace shelltest {
+
+std::string MainWindowRig::MakeFile(const std::string& name) const
+{
+    const std::string path = Folder() + name;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    std::ofstream(path) << "x";
+    return path;
+}
+
+void MainWindowRig::Open(int width, int height)
+{
+    qttest::App();
+    CTessalyDlg::Environment environment;
+    environment.ConfigPath = ConfigPath();
+    environment.ProgramFolder = Folder();
+    environment.VersionUrl = "http://127.0.0.1:9/version.xml";
+    environment.CreateControl = [this](sonarel::ISonarelEvents*) {
+        auto fake = std::make_unique<FakeControl>();
+        control = fake.get();
+        return std::unique_ptr<sonarel::ISonarel>(std::move(fake));
+    };
+    environment.Messages = &messages;
+    environment.Prompts = &prompts;
+    environment.AutomaticUpdateCheck = false;
+    window = std::make_unique<CTessalyDlg>(&qttest::DefaultSkin(), std::move(environment));
+    ASSERT_TRUE(window->Create());
+    window->resize(width, height);
+    window->show();
+    window->LayoutPanes();
+}
+
+} // namespace shelltest

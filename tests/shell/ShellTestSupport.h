@@ -1,0 +1,117 @@
+#pragma once
+
+#include "players/MessageSink.h"
+#include "shell/ShellPrompts.h"
+#include "shell/TessalyDlg.h"
+#include "support/NullSonarel.h"
+
+#include <QTemporaryDir>
+#include <QUrl>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace shelltest {
+
+// Measures every file that exists as ten seconds long and plays whatever it is asked to.
+class FakeControl final : public NullSonarel {
+public:
+    bool MediaDetect(const char* path, std::int32_t* duration, short*, short*, std::int32_t*, short*,
+        std::int32_t*) override
+    {
+        std::error_code error;
+        if (path == nullptr || !std::filesystem::is_regular_file(path, error))
+            return false;
+        if (duration != nullptr)
+            *duration = 10000;
+        return true;
+    }
+    bool OpenStream(short stream, const char* path, const char*, short) override
+    {
+        opened.emplace_back(stream, path != nullptr ? path : "");
+        return true;
+    }
+    bool Play(short) override { return true; }
+    bool Stop(short) override { return true; }
+    bool SetVolume(short stream, short volume) override
+    {
+        volumes.emplace_back(stream, volume);
+        return true;
+    }
+
+    std::vector<std::pair<short, std::string>> opened;
+    std::vector<std::pair<short, short>> volumes;
+};
+
+// Records the messages; questions get the prepared answer.
+class RecordingMessages final : public IMessageSink {
+public:
+    struct Message {
+        std::string text;
+        std::string caption;
+        MessageIcon icon = MessageIcon::None;
+    };
+
+    void ShowMessage(std::string_view text, std::string_view caption, MessageIcon icon) override
+    {
+        messages.push_back({ std::string(text), std::string(caption), icon });
+    }
+    bool AskYesNo(std::string_view text, std::string_view caption) override
+    {
+        messages.push_back({ std::string(text), std::string(caption), MessageIcon::Question });
+        return answerYes;
+    }
+
+    bool answerYes = false;
+    std::vector<Message> messages;
+};
+
+// Answers the file dialogs with prepared paths and records what the desktop was asked to open.
+class FakePrompts final : public IShellPrompts {
+public:
+    QStringList AskAudioFiles(QWidget*) override
+    {
+        ++audioFileQuestions;
+        return audioFiles;
+    }
+    QString AskExportPath(QWidget*) override
+    {
+        ++exportQuestions;
+        return exportPath;
+    }
+    QString AskImportPath(QWidget*) override
+    {
+        ++importQuestions;
+        return importPath;
+    }
+    void OpenUrl(const QUrl& url) override { openedUrls.push_back(url); }
+
+    QStringList audioFiles;
+    QString exportPath;
+    QString importPath;
+    int audioFileQuestions = 0;
+    int exportQuestions = 0;
+    int importQuestions = 0;
+    std::vector<QUrl> openedUrls;
+};
+
+// A main window in a scratch folder, with the fakes above.
+struct MainWindowRig {
+    QTemporaryDir folder;
+    RecordingMessages messages;
+    FakePrompts prompts;
+    FakeControl* control = nullptr;
+    std::unique_ptr<CTessalyDlg> window;
+
+    [[nodiscard]] std::string Folder() const { return folder.path().toStdString() + "/"; }
+    [[nodiscard]] std::string ConfigPath() const { return Folder() + "Tessaly.cfg"; }
+    // Creates an empty file in the scratch folder and returns its path.
+    std::string MakeFile(const std::string& name) const;
+
+    // Creates and shows the window; the configuration file may be prepared before.
+    void Open(int width = CTessalyDlg::START_WIDTH, int height = CTessalyDlg::START_HEIGHT);
+};
+
+} // namespace shelltest
