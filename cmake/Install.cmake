@@ -88,6 +88,9 @@ function(tessaly_install_desktop component root launcher)
 endfunction()
 tessaly_install_desktop(desktop "" ${packaging_build}/prefix/tessaly)
 tessaly_install_desktop(system_desktop /usr/ ${packaging_build}/system/tessaly)
+# The copyright notice that every Debian package carries.
+install(FILES ${packaging_source}/copyright DESTINATION /usr/share/doc/tessaly
+    COMPONENT system_desktop EXCLUDE_FROM_ALL)
 
 # The Debian package: the program folder in /opt/tessaly, the desktop integration in /usr.
 set(CPACK_GENERATOR DEB)
