@@ -22,7 +22,7 @@ void MainWindowRig::Open(int width, int height)
     CTessalyDlg::Environment environment;
     environment.ConfigPath = ConfigPath();
     environment.ProgramFolder = Folder();
-    environment.VersionUrl = "http://127.0.0.1:9/version.xml";
+    environment.VersionUrl = versionUrl;
     environment.CreateControl = [this](sonarel::ISonarelEvents*) {
         auto fake = std::make_unique<FakeControl>();
         control = fake.get();
@@ -30,7 +30,7 @@ void MainWindowRig::Open(int width, int height)
     };
     environment.Messages = &messages;
     environment.Prompts = &prompts;
-    environment.AutomaticUpdateCheck = false;
+    environment.AutomaticUpdateCheck = !versionUrl.empty();
     window = std::make_unique<CTessalyDlg>(&qttest::DefaultSkin(), std::move(environment));
     ASSERT_TRUE(window->Create());
     window->resize(width, height);

@@ -103,6 +103,8 @@ struct MainWindowRig {
     RecordingMessages messages;
     FakePrompts prompts;
     FakeControl* control = nullptr;
+    // Set before Open: the update check is off unless a version document is given.
+    std::string versionUrl;
     std::unique_ptr<CTessalyDlg> window;
 
     [[nodiscard]] std::string Folder() const { return folder.path().toStdString() + "/"; }
