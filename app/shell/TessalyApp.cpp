@@ -66,7 +66,7 @@ int CTessalyApp::Run(int argc, char** argv)
     int exitCode = 0;
     {
         CTessalyDlg window(&skin, CTessalyDlg::DefaultEnvironment());
-        CloseOnSignal closer([&window] { window.done(QDialog::Rejected); });
+        CloseOnSignal closer([&window] { window.CloseOnRequest(); });
         if (!window.Create()) {
             std::fputs("Tessaly: the main window could not be created.\n", stderr);
             exitCode = 1;

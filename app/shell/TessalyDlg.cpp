@@ -30,6 +30,7 @@
 
 #include "control/Sonarel.h"
 
+#include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
@@ -226,6 +227,20 @@ void CTessalyDlg::done(int result)
 {
     Shutdown();
     CBaseDialog::done(result);
+}
+
+void CTessalyDlg::CloseOnRequest()
+{
+    for (QWidget* modal = QApplication::activeModalWidget(); modal != nullptr && modal != this;) {
+        modal->close();
+        QWidget* next = QApplication::activeModalWidget();
+        // A box that refuses to close (no button to cancel it) is left; the window still ends.
+        if (next == modal)
+            break;
+        modal = next;
+    }
+    QMetaObject::invokeMethod(
+        this, [this] { done(QDialog::Rejected); }, Qt::QueuedConnection);
 }
 
 void CTessalyDlg::Shutdown()

@@ -102,6 +102,10 @@ public:
     [[nodiscard]] const Environment& Env() const { return m_env; }
 
     void done(int result) override;
+    // Ends the window's run from outside (a termination signal): the dialogs open over it are
+    // cancelled first, innermost first, so that their modal runs unwind, and the window ends once
+    // they have.
+    void CloseOnRequest();
 
 protected:
     bool OnInitDialog() override;

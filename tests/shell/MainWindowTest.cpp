@@ -437,3 +437,20 @@ TEST(MainWindow, ScreenshotOfTheRunningWindow)
     QTest::qWait(20);
     EXPECT_TRUE(rig.window->grab().save(QStringLiteral(TESSALY_BUILD_DIR "/main-window.png")));
 }
+
+TEST(MainWindow, ACloseRequestCancelsOpenDialogsAndStillWritesTheConfiguration)
+{
+    MainWindowRig rig;
+    rig.Open();
+    bool dialogSeen = false;
+    QTimer::singleShot(200, [&] {
+        dialogSeen = QApplication::activeModalWidget() != nullptr
+            && QApplication::activeModalWidget() != rig.window.get();
+        rig.window->CloseOnRequest();
+    });
+    // The schedule policy dialog runs modally until the request cancels it.
+    rig.window->RunCommand(ID_SCHEDULE_POLICY);
+    EXPECT_TRUE(dialogSeen);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !rig.window->isVisible(); }, 2000));
+    EXPECT_NE(ReadFile(rig.ConfigPath()).find("<KVConfig"), std::string::npos);
+}
