@@ -4,7 +4,6 @@
 #include "persist/ModuleDirectory.h"
 #include "shell/CloseOnSignal.h"
 #include "shell/InstanceLock.h"
-#include "shell/TessalyDlg.h"
 #include "skin/BaseSkin.h"
 #include "skin/BaseWnd.h"
 #include "skin/KVSkin.h"
@@ -20,12 +19,16 @@ namespace {
 
 constexpr const char* PROGRAM_NAME = "Tessaly";
 
-void Tell(const QString& text, MessageIcon icon)
-{
-    DefaultMessageBox().Show(nullptr, text, QString::fromUtf8(PROGRAM_NAME), icon);
-}
-
 } // namespace
+
+CTessalyApp::Setup CTessalyApp::DefaultSetup()
+{
+    Setup setup;
+    setup.LockPath = InstanceLock::DefaultPath(PROGRAM_NAME);
+    setup.SkinPath = ModuleDirectory() + "skin/Default.skin";
+    setup.Window = CTessalyDlg::DefaultEnvironment();
+    return setup;
+}
 
 int CTessalyApp::Run(int argc, char** argv)
 {
@@ -42,11 +45,19 @@ int CTessalyApp::Run(int argc, char** argv)
             "Tessaly: the event loop does not run GLib's main context; playback cannot work.\n", stderr);
         return 1;
     }
+    return Run(DefaultSetup());
+}
 
-    InstanceLock lock(InstanceLock::DefaultPath(PROGRAM_NAME));
+int CTessalyApp::Run(const Setup& setup)
+{
+    IMessageBox& messages = setup.Messages != nullptr ? *setup.Messages : DefaultMessageBox();
+    const QString caption = QString::fromUtf8(PROGRAM_NAME);
+
+    InstanceLock lock(setup.LockPath);
     switch (lock.TryAcquire()) {
     case InstanceLock::Result::Held:
-        Tell(QStringLiteral("The program is already running!"), MessageIcon::Information);
+        messages.Show(
+            nullptr, QStringLiteral("The program is already running!"), caption, MessageIcon::Information);
         return 0;
     case InstanceLock::Result::Failed:
         std::fprintf(
@@ -57,20 +68,23 @@ int CTessalyApp::Run(int argc, char** argv)
     }
 
     CKVSkin skin(std::make_unique<QtImageDecoder>());
-    if (skin.LoadSkin(ModuleDirectory() + "skin/Default.skin") != SKINLOAD_OK) {
-        Tell(QStringLiteral("Failed to Load skin file \"Default.skin!\""), MessageIcon::Error);
+    if (skin.LoadSkin(setup.SkinPath) != SKINLOAD_OK) {
+        messages.Show(nullptr, QStringLiteral("Failed to Load skin file \"Default.skin!\""), caption,
+            MessageIcon::Error);
         return 1;
     }
     skin.SetWindowLookup(&CBaseWnd::FindWindowIdByTitle);
 
     int exitCode = 0;
     {
-        CTessalyDlg window(&skin, CTessalyDlg::DefaultEnvironment());
+        CTessalyDlg window(&skin, setup.Window);
         CloseOnSignal closer([&window] { window.CloseOnRequest(); });
         if (!window.Create()) {
             std::fputs("Tessaly: the main window could not be created.\n", stderr);
             exitCode = 1;
         } else {
+            if (setup.BeforeRun)
+                setup.BeforeRun(window);
             window.exec();
         }
     }

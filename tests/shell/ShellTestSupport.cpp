@@ -16,9 +16,8 @@ std::string MainWindowRig::MakeFile(const std::string& name) const
     return path;
 }
 
-void MainWindowRig::Open(int width, int height)
+CTessalyDlg::Environment MainWindowRig::Environment()
 {
-    qttest::App();
     CTessalyDlg::Environment environment;
     environment.ConfigPath = ConfigPath();
     environment.ProgramFolder = Folder();
@@ -31,6 +30,13 @@ void MainWindowRig::Open(int width, int height)
     environment.Messages = &messages;
     environment.Prompts = &prompts;
     environment.AutomaticUpdateCheck = !versionUrl.empty();
+    return environment;
+}
+
+void MainWindowRig::Open(int width, int height)
+{
+    qttest::App();
+    CTessalyDlg::Environment environment = Environment();
     window = std::make_unique<CTessalyDlg>(&qttest::DefaultSkin(), std::move(environment));
     ASSERT_TRUE(window->Create());
     window->resize(width, height);

@@ -112,6 +112,8 @@ struct MainWindowRig {
     // Creates an empty file in the scratch folder and returns its path.
     std::string MakeFile(const std::string& name) const;
 
+    // The window's surroundings: the scratch folder, the fakes, no update check unless versionUrl.
+    [[nodiscard]] CTessalyDlg::Environment Environment();
     // Creates and shows the window; the configuration file may be prepared before.
     void Open(int width = CTessalyDlg::START_WIDTH, int height = CTessalyDlg::START_HEIGHT);
 };
