@@ -86,10 +86,14 @@ CTessalyDlg::CTessalyDlg(CBaseSkin* skin, Environment environment, QWidget* pare
     m_startupTimer.setSingleShot(true);
     m_startupTimer.setInterval(STARTUP_DELAY_MS);
     connect(&m_startupTimer, &QTimer::timeout, this, [this] { OnStartupTimer(); });
+    // Coarse timers may stretch a second by 5 %: the clock would skip a second now and then, and a
+    // row would start later than it must.
+    m_clockTimer.setTimerType(Qt::PreciseTimer);
     m_clockTimer.setInterval(CLOCK_PERIOD_MS);
     connect(&m_clockTimer, &QTimer::timeout, this, [this] { ShowClock(); });
     for (int player = 0; player < PLAYER_COUNT; ++player) {
         QTimer& timer = m_playerTimers[static_cast<std::size_t>(player)];
+        timer.setTimerType(Qt::PreciseTimer);
         timer.setInterval(PLAYER_TIMER_PERIOD_MS);
         connect(&timer, &QTimer::timeout, this, [this, player] {
             if (m_scheduler)
