@@ -131,6 +131,9 @@ bool CBaseWnd::SetItemImage(int id, int imageId)
     SkinItem* item = FindItem(id);
     if (item == nullptr)
         return false;
+    // The players' state is shown again on every tick of their timers; only a change is drawn.
+    if (item->imageId == imageId)
+        return true;
     item->imageId = imageId;
     if ((item->layout & LAYOUT_AUTOSIZE) != 0)
         LayoutItems();
@@ -143,6 +146,8 @@ bool CBaseWnd::SetItemText(int id, const QString& text)
     SkinItem* item = FindItem(id);
     if (item == nullptr)
         return false;
+    if (item->text == text)
+        return true;
     item->text = text;
     // An item sized from its content is placed again, or a longer text would be cut off.
     if ((item->layout & LAYOUT_AUTOSIZE) != 0) {
@@ -168,7 +173,10 @@ bool CBaseWnd::SetItemState(int id, int mask, int bits)
     SkinItem* item = FindItem(id);
     if (item == nullptr)
         return false;
-    item->state = (item->state & ~mask) | bits;
+    const int state = (item->state & ~mask) | bits;
+    if (item->state == state)
+        return true;
+    item->state = state;
     RepaintItem(item);
     return true;
 }
