@@ -1,0 +1,385 @@
+// The program as a user runs it: the real binary on a private X server, playing on the private
+// sound server's zones. A prepared configuration puts one tone on a player of "Zone 1" and another
+// on a player of "Zone 3"; the timers are started with a click on the tool bar, and the zones'
+// monitors show what sounded where and when. A second copy must refuse to run, and closing the
+// window must leave the configuration on disk.
+
+#include "XServer.h"
+
+#include "support/ChildProcess.h"
+#include "support/MonitorRecorder.h"
+#include "support/SoundLevel.h"
+#include "support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <numbers>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+using WallClock = std::chrono::system_clock;
+
+constexpr int RATE = MonitorRecorder::kRate;
+
+// The first row begins this long after the configuration is written: enough for the sanitizer
+// build to start on a busy machine, which takes a few seconds at most.
+constexpr int LEAD_SECONDS = 15;
+// The second row begins this much later, so that both tones sound together for a while.
+constexpr int SECOND_ROW_OFFSET = 2;
+constexpr int TONE_SECONDS = 4;
+// A player's timer looks at its list once a second, and the graph then needs a moment to start.
+constexpr double ONSET_LIMIT_SECONDS = 1.5;
+// The recordings' clocks start when their first samples arrive, up to one parec buffer late.
+constexpr double CLOCK_SLACK_SECONDS = 0.05;
+
+constexpr double FREQUENCY_A = 600.0;
+constexpr double FREQUENCY_B = 900.0;
+
+// Players of the prepared configuration.
+constexpr int PLAYER_A = 0;
+constexpr int PLAYER_B = 2;
+constexpr const char* DEVICE_A = "Zone 1 (zone1)";
+constexpr const char* DEVICE_B = "Zone 3 (zone3)";
+// A weekly policy with all seven days on (bit d + 1 for day d, Sunday = 0), so that the rows play
+// whatever the day; the default leaves the weekend out.
+constexpr const char* EVERY_DAY = "<Program Type=\"1\" Week=\"254\"/>";
+
+// The main window is never smaller than this; any smaller window of the program is a message or
+// progress window.
+constexpr int MAIN_MIN_WIDTH = 492;
+constexpr int MAIN_MIN_HEIGHT = 420;
+
+// Where the window's items are, relative to its top left corner. The panes sit 1 px inside the
+// window, the tool bar under the 30 px caption; its image buttons are 30 px square, 2 px apart
+// and 4 px below the bar's top edge, "Start All Timer" being the fifth. The caption's close
+// button is 20 px square, 2 px from the right end and 4 px below the top.
+constexpr int START_ALL_X = 1 + 2 + 4 * (30 + 2) + 15;
+constexpr int START_ALL_Y = 1 + 30 + 4 + 15;
+constexpr int CLOSE_FROM_RIGHT = 1 + 2 + 10;
+constexpr int CLOSE_Y = 1 + 4 + 10;
+// The player panel's two rows lie between these heights, under the tool bar. Each player's button
+// shows a clock while its timer runs; the rightmost quarter is far from the tool tip of "Start All
+// Timer", so only the timers change it.
+constexpr int PLAYER_PANEL_TOP = 74;
+constexpr int PLAYER_PANEL_HEIGHT = 46;
+
+std::string ClockText(std::time_t time)
+{
+    std::tm local {};
+    localtime_r(&time, &local);
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d", local.tm_hour, local.tm_min, local.tm_sec);
+    return text;
+}
+
+int SecondsToMidnight(std::time_t time)
+{
+    std::tm local {};
+    localtime_r(&time, &local);
+    return 24 * 3600 - (local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec);
+}
+
+double SecondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Power of one frequency in a channel of interleaved stereo (Goertzel), in dB of an arbitrary
+// reference: only differences between frequencies of the same stretch mean anything.
+double ToneDb(const std::vector<std::int16_t>& stereo, std::size_t firstFrame, std::size_t frames,
+    int channel, double frequency)
+{
+    const double coefficient = 2.0 * std::cos(2.0 * std::numbers::pi * frequency / RATE);
+    double previous = 0.0;
+    double beforePrevious = 0.0;
+    for (std::size_t frame = firstFrame; frame < firstFrame + frames; ++frame) {
+        const double sample = stereo[frame * 2 + static_cast<std::size_t>(channel)] / 32768.0;
+        const double current = sample + coefficient * previous - beforePrevious;
+        beforePrevious = previous;
+        previous = current;
+    }
+    const double power
+        = previous * previous + beforePrevious * beforePrevious - coefficient * previous * beforePrevious;
+    return 10.0 * std::log10(power / static_cast<double>(frames * frames) + 1e-30);
+}
+
+// What one zone's monitor recorded, measured.
+struct ZoneSound {
+    SoundLevels levels;
+    // Wall-clock time of the first sounding sample.
+    double onset = 0.0;
+    double toneA = 0.0;
+    double toneB = 0.0;
+    bool silent = true;
+};
+
+ZoneSound Analyse(const std::vector<std::int16_t>& samples, double recordingStart)
+{
+    ZoneSound zone;
+    zone.silent = IsSilent(samples, kSilenceDbfs);
+    if (zone.silent)
+        return zone;
+    zone.levels = MeasureRms(samples, MonitorRecorder::kChannels, kSilenceDbfs);
+    zone.onset = recordingStart + zone.levels.StartSeconds(RATE);
+    zone.toneA = ToneDb(samples, zone.levels.firstFrame, zone.levels.frames, 0, FREQUENCY_A);
+    zone.toneB = ToneDb(samples, zone.levels.firstFrame, zone.levels.frames, 0, FREQUENCY_B);
+    return zone;
+}
+
+double ToSeconds(WallClock::time_point time)
+{
+    return std::chrono::duration<double>(time.time_since_epoch()).count();
+}
+
+std::string ReadText(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The element of one player in a written configuration, or empty.
+std::string PlayerElement(const std::string& configuration, int player)
+{
+    const std::regex element("<Player ID=\"" + std::to_string(player) + "\"[^>]*>[\\s\\S]*?</Player>");
+    std::smatch match;
+    return std::regex_search(configuration, match, element) ? match.str() : std::string();
+}
+
+class ProgramRunTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string error;
+        ASSERT_TRUE(SoundServerConfigured(error)) << error;
+        work = fs::path(TESSALY_E2E_WORK_DIR);
+        std::error_code ignored;
+        fs::remove_all(work, ignored);
+        fs::create_directories(work / "runtime");
+        fs::permissions(work / "runtime", fs::perms::owner_all, fs::perm_options::replace);
+        // A copy of the program in a folder of its own: it keeps its configuration next to itself.
+        fs::copy_file(TESSALY_PROGRAM, work / "Tessaly");
+        fs::copy(TESSALY_SKIN_DIR, work / "skin", fs::copy_options::recursive);
+        // The desktop session's libraries keep a few allocations for the whole process.
+        std::ofstream(work / "lsan.supp")
+            << ReadText(fs::path(TESSALY_SOURCE_DIR) / "scripts/lsan.supp")
+            << ReadText(fs::path(TESSALY_SOURCE_DIR) / "tests/e2e/lsan-x11.supp");
+    }
+
+    void TearDown() override
+    {
+        if (HasFailure()) {
+            std::cout << "Program's standard error:\n"
+                      << program.ErrorOutput() << "\nSecond copy's:\n"
+                      << secondCopy.ErrorOutput() << "\n";
+        }
+    }
+
+    void MakeTone(const fs::path& path, double frequency)
+    {
+        ChildProcess ffmpeg;
+        ASSERT_TRUE(ffmpeg.Start(
+            { "ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
+                "sine=f=" + std::to_string(static_cast<int>(frequency)) + ":d=" + std::to_string(TONE_SECONDS)
+                    + ",volume=2,pan=stereo|c0=c0|c1=c0",
+                "-c:a", "pcm_s16le", path.string() }))
+            << ffmpeg.Error();
+        ASSERT_TRUE(ffmpeg.Wait(60s));
+        ASSERT_TRUE(ffmpeg.ExitedWith(0)) << ffmpeg.ErrorOutput();
+    }
+
+    void WriteConfiguration(const std::string& beginA, const std::string& beginB)
+    {
+        const auto player = [](int id, const char* name, const char* device, const fs::path& file,
+                                const std::string& begin) {
+            return "<Player ID=\"" + std::to_string(id) + "\" Name=\"" + name + "\" Device=\"" + device
+                + "\" Volume=\"100\" Balance=\"0\" Amplify=\"1.000000\">\n" + EVERY_DAY + "\n<File Path=\""
+                + file.string() + "\" BeginTime=\"" + begin + "\"/>\n</Player>\n";
+        };
+        std::ofstream out(work / "Tessaly.cfg");
+        out << "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<KVConfig Version=\"1.0.0\">\n"
+            << player(PLAYER_A, "Lobby", DEVICE_A, work / "tone-a.wav", beginA)
+            << player(PLAYER_B, "Terrace", DEVICE_B, work / "tone-b.wav", beginB) << "</KVConfig>\n";
+    }
+
+    [[nodiscard]] std::vector<std::string> ProgramCommand() const
+    {
+        // Strict string checks take the keyboard library's strndup() of a counted, unterminated
+        // buffer for an overflow; every other sanitizer setting stays as the test runner chose.
+        const char* asan = std::getenv("ASAN_OPTIONS");
+        return { "env", "DISPLAY=" + x.Display(), "QT_QPA_PLATFORM=xcb",
+            "ASAN_OPTIONS=" + std::string(asan != nullptr ? asan : "") + ":strict_string_checks=0",
+            "XDG_RUNTIME_DIR=" + (work / "runtime").string(),
+            "LSAN_OPTIONS=suppressions=" + (work / "lsan.supp").string() + ":print_suppressions=0",
+            (work / "Tessaly").string() };
+    }
+
+    fs::path work;
+    XServer x;
+    ChildProcess program;
+    ChildProcess secondCopy;
+};
+
+TEST_F(ProgramRunTest, TimedTonesSoundOnTheirZonesAndTheConfigurationSurvives)
+{
+    ASSERT_NO_FATAL_FAILURE(MakeTone(work / "tone-a.wav", FREQUENCY_A));
+    ASSERT_NO_FATAL_FAILURE(MakeTone(work / "tone-b.wav", FREQUENCY_B));
+
+    // Rows that would run past midnight end their list, so wait for the new day instead.
+    const int span = LEAD_SECONDS + SECOND_ROW_OFFSET + TONE_SECONDS + 10;
+    if (const int left = SecondsToMidnight(std::time(nullptr)); left < span) {
+        std::cout << "Waiting " << left + 1 << " s for midnight to pass\n";
+        std::this_thread::sleep_for(std::chrono::seconds(left + 1));
+    }
+    const std::time_t beginA = std::time(nullptr) + LEAD_SECONDS;
+    const std::time_t beginB = beginA + SECOND_ROW_OFFSET;
+    WriteConfiguration(ClockText(beginA), ClockText(beginB));
+
+    ASSERT_TRUE(x.Start()) << x.Error();
+    std::vector<std::unique_ptr<MonitorRecorder>> zones;
+    std::vector<double> recordingStarts;
+    for (const char* sink : { "zone1", "zone2", "zone3" }) {
+        zones.push_back(std::make_unique<MonitorRecorder>(sink));
+        ASSERT_TRUE(zones.back()->Start()) << zones.back()->Error();
+        // From here on, sample n of the recording sounded n / RATE seconds after this moment.
+        (void)zones.back()->TakeSamples();
+        recordingStarts.push_back(ToSeconds(WallClock::now()));
+    }
+
+    const auto launched = std::chrono::steady_clock::now();
+    ASSERT_TRUE(program.Start(ProgramCommand())) << program.Error();
+    const unsigned long window = x.WaitForWindowOf(program, 90s, MAIN_MIN_WIDTH, MAIN_MIN_HEIGHT);
+    ASSERT_NE(window, 0UL) << x.Error();
+    const double startup = SecondsSince(launched);
+    std::cout << "[ measure ] start-up until the window shows: " << startup << " s\n";
+    XServer::Geometry geometry;
+    ASSERT_TRUE(x.GetGeometry(window, geometry)) << x.Error();
+
+    // The timers must be running before the first row begins, or its onset means nothing.
+    ASSERT_LT(ToSeconds(WallClock::now()), static_cast<double>(beginA) - 1.0)
+        << "the program took " << startup << " s to show its window, too long for rows " << LEAD_SECONDS
+        << " s ahead";
+    // A click in the very moment the window appears can go astray, which no user could do: give it
+    // the time a user would need, and click again should the timers still not show.
+    std::this_thread::sleep_for(500ms);
+    const XServer::Geometry players { geometry.x + geometry.width * 3 / 4, geometry.y + PLAYER_PANEL_TOP,
+        geometry.width / 4 - 4, PLAYER_PANEL_HEIGHT };
+    std::string idle;
+    ASSERT_TRUE(x.Capture(players, idle)) << x.Error();
+    int clicks = 0;
+    bool started = false;
+    while (!started && ToSeconds(WallClock::now()) < static_cast<double>(beginA) - 1.0) {
+        ASSERT_TRUE(x.Click(window, START_ALL_X, START_ALL_Y)) << x.Error();
+        ++clicks;
+        const auto deadline = std::chrono::steady_clock::now() + 2s;
+        std::string now;
+        while (!started && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(100ms);
+            ASSERT_TRUE(x.Capture(players, now)) << x.Error();
+            started = now != idle;
+        }
+    }
+    std::cout << "[ measure ] clicks on \"Start All Timer\" until the timers showed: " << clicks << "\n";
+    ASSERT_TRUE(started) << "the player buttons did not show running timers after " << clicks << " clicks";
+
+    // Both tones sound together for a while: the picture shows the window at work.
+    std::this_thread::sleep_until(WallClock::from_time_t(beginB) + 1500ms);
+    const fs::path picture = fs::path(TESSALY_ARTIFACT_DIR) / "e2e-main-window.png";
+    EXPECT_TRUE(x.Screenshot(picture.string())) << x.Error();
+    std::this_thread::sleep_until(WallClock::from_time_t(beginB + TONE_SECONDS) + 2s);
+    for (const auto& zone : zones)
+        EXPECT_TRUE(zone->Stop()) << zone->Error();
+    ASSERT_TRUE(program.Running()) << "the program ended while it played: " << program.Outcome();
+
+    const ZoneSound zone1 = Analyse(zones[0]->Samples(), recordingStarts[0]);
+    const ZoneSound zone2 = Analyse(zones[1]->Samples(), recordingStarts[1]);
+    const ZoneSound zone3 = Analyse(zones[2]->Samples(), recordingStarts[2]);
+    EXPECT_TRUE(zone2.silent) << "something sounded on Zone 2";
+    ASSERT_FALSE(zone1.silent) << "nothing sounded on Zone 1";
+    ASSERT_FALSE(zone3.silent) << "nothing sounded on Zone 3";
+    const double delayA = zone1.onset - static_cast<double>(beginA);
+    const double delayB = zone3.onset - static_cast<double>(beginB);
+    std::cout << "[ measure ] onset after BeginTime: Zone 1 " << delayA << " s, Zone 3 " << delayB << " s\n";
+    std::cout << "[ measure ] sounding: Zone 1 " << zone1.levels.Seconds(RATE) << " s, Zone 3 "
+              << zone3.levels.Seconds(RATE) << " s\n";
+    EXPECT_GE(delayA, -CLOCK_SLACK_SECONDS) << "tone A sounded before its BeginTime";
+    EXPECT_LE(delayA, ONSET_LIMIT_SECONDS);
+    EXPECT_GE(delayB, -CLOCK_SLACK_SECONDS) << "tone B sounded before its BeginTime";
+    EXPECT_LE(delayB, ONSET_LIMIT_SECONDS);
+    // Each zone carries its own tone and not the other one.
+    EXPECT_GT(zone1.toneA - zone1.toneB, 40.0);
+    EXPECT_GT(zone3.toneB - zone3.toneA, 40.0);
+    ASSERT_EQ(zone1.levels.rmsDbfs.size(), 2U);
+    ASSERT_EQ(zone3.levels.rmsDbfs.size(), 2U);
+    for (const double level : { zone1.levels.rmsDbfs[0], zone1.levels.rmsDbfs[1], zone3.levels.rmsDbfs[0],
+             zone3.levels.rmsDbfs[1] })
+        EXPECT_NEAR(level, kToneRmsDbfs, 1.0);
+    // Played once from its start, and cut short at its row's end at the latest.
+    EXPECT_GT(zone1.levels.Seconds(RATE), TONE_SECONDS - ONSET_LIMIT_SECONDS - 0.2);
+    EXPECT_LT(zone1.levels.Seconds(RATE), TONE_SECONDS + 0.2);
+    EXPECT_GT(zone3.levels.Seconds(RATE), TONE_SECONDS - ONSET_LIMIT_SECONDS - 0.2);
+    EXPECT_LT(zone3.levels.Seconds(RATE), TONE_SECONDS + 0.2);
+
+    // A second copy of the same user says so and leaves the first one alone.
+    ASSERT_TRUE(secondCopy.Start(ProgramCommand())) << secondCopy.Error();
+    const unsigned long message = x.WaitForWindowOf(secondCopy, 90s);
+    ASSERT_NE(message, 0UL) << x.Error() << "; the second copy: " << secondCopy.Outcome();
+    // A message box, not a second main window.
+    XServer::Geometry box;
+    ASSERT_TRUE(x.GetGeometry(message, box)) << x.Error();
+    EXPECT_LT(box.width * box.height, geometry.width * geometry.height / 4);
+    EXPECT_TRUE(x.PressReturn(message)) << x.Error();
+    ASSERT_TRUE(secondCopy.Wait(30s)) << "the second copy did not end when its message was dismissed";
+    EXPECT_TRUE(secondCopy.ExitedWith(0)) << secondCopy.Outcome();
+    EXPECT_TRUE(program.Running());
+
+    // The caption's close button ends the program, which writes its configuration on the way out.
+    const auto closing = std::chrono::steady_clock::now();
+    ASSERT_TRUE(x.Click(window, geometry.width - CLOSE_FROM_RIGHT, CLOSE_Y)) << x.Error();
+    ASSERT_TRUE(program.Wait(30s)) << "the program did not end after its close button was clicked";
+    std::cout << "[ measure ] close button to exit: " << SecondsSince(closing) << " s\n";
+    EXPECT_TRUE(program.ExitedWith(0)) << program.Outcome();
+    EXPECT_LT(SecondsSince(closing), 10.0);
+    EXPECT_EQ(program.ErrorOutput().find("Sanitizer"), std::string::npos);
+    EXPECT_EQ(program.ErrorOutput().find("runtime error"), std::string::npos);
+
+    const std::string configuration = ReadText(work / "Tessaly.cfg");
+    const std::string playerA = PlayerElement(configuration, PLAYER_A);
+    const std::string playerB = PlayerElement(configuration, PLAYER_B);
+    EXPECT_NE(playerA.find("Name=\"Lobby\" Device=\"Zone 1 (zone1)\""), std::string::npos) << playerA;
+    EXPECT_NE(playerA.find(EVERY_DAY), std::string::npos) << playerA;
+    EXPECT_NE(playerA.find("<File Path=\"" + (work / "tone-a.wav").string() + "\" BeginTime=\""
+                  + ClockText(beginA) + "\"/>"),
+        std::string::npos)
+        << playerA;
+    EXPECT_NE(playerB.find("Name=\"Terrace\" Device=\"Zone 3 (zone3)\""), std::string::npos) << playerB;
+    EXPECT_NE(playerB.find(EVERY_DAY), std::string::npos) << playerB;
+    EXPECT_NE(playerB.find("<File Path=\"" + (work / "tone-b.wav").string() + "\" BeginTime=\""
+                  + ClockText(beginB) + "\"/>"),
+        std::string::npos)
+        << playerB;
+    // The other players are written with their defaults and no rows.
+    for (const int other : { 1, 3, 4, 5, 6, 7 }) {
+        const std::string element = PlayerElement(configuration, other);
+        EXPECT_FALSE(element.empty()) << "player " << other << " is missing";
+        EXPECT_EQ(element.find("<File "), std::string::npos) << element;
+    }
+}
+
+} // namespace
