@@ -1,5 +1,7 @@
 #include "XServer.h"
 
+#include "support/UniqueFd.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -13,29 +15,6 @@
 #include <unistd.h>
 
 namespace {
-
-// A descriptor that is closed on every path.
-class Fd {
-public:
-    explicit Fd(int fd = -1)
-        : m_fd(fd)
-    {
-    }
-    ~Fd() { Reset(); }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-
-    [[nodiscard]] int Get() const { return m_fd; }
-    void Reset()
-    {
-        if (m_fd >= 0)
-            close(m_fd);
-        m_fd = -1;
-    }
-
-private:
-    int m_fd = -1;
-};
 
 // An unlinked scratch file that collects a tool's standard output.
 int OpenOutputFile()
@@ -74,8 +53,8 @@ bool XServer::Start(std::chrono::milliseconds timeout)
         m_error = std::string("pipe: ") + std::strerror(errno);
         return false;
     }
-    Fd readEnd(ends[0]);
-    Fd writeEnd(ends[1]);
+    UniqueFd readEnd(ends[0]);
+    UniqueFd writeEnd(ends[1]);
     // The server writes the display number it chose to standard output once it accepts clients.
     if (!m_server.Start({ "Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp" },
             writeEnd.Get())) {
@@ -110,7 +89,7 @@ bool XServer::Start(std::chrono::milliseconds timeout)
 bool XServer::RunTool(
     const std::vector<std::string>& argv, std::string* output, std::chrono::milliseconds timeout)
 {
-    Fd out(OpenOutputFile());
+    UniqueFd out(OpenOutputFile());
     if (out.Get() < 0) {
         m_error = std::string("cannot create a file for a tool's output: ") + std::strerror(errno);
         return false;

@@ -1,5 +1,7 @@
 #include "MonitorRecorder.h"
 
+#include "support/UniqueFd.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -9,30 +11,6 @@
 #include <unistd.h>
 
 namespace {
-
-// A pipe end that is closed on every path.
-class Fd {
-public:
-    explicit Fd(int fd = -1)
-        : m_fd(fd)
-    {
-    }
-    ~Fd() { Reset(); }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-
-    [[nodiscard]] int Get() const { return m_fd; }
-    int Release() { return std::exchange(m_fd, -1); }
-    void Reset()
-    {
-        if (m_fd >= 0)
-            close(m_fd);
-        m_fd = -1;
-    }
-
-private:
-    int m_fd = -1;
-};
 
 constexpr std::size_t kFrameBytes = sizeof(std::int16_t) * MonitorRecorder::kChannels;
 
@@ -76,8 +54,8 @@ bool MonitorRecorder::Start(std::chrono::milliseconds timeout)
         m_error = std::string("pipe: ") + std::strerror(errno);
         return false;
     }
-    Fd readEnd(ends[0]);
-    Fd writeEnd(ends[1]);
+    UniqueFd readEnd(ends[0]);
+    UniqueFd writeEnd(ends[1]);
     // A short latency makes samples arrive promptly and loses little at SIGINT.
     if (!m_parec.Start({ "parec", "-d", m_sink + ".monitor", "--raw", "--format=s16le",
                            "--rate=" + std::to_string(kRate), "--channels=" + std::to_string(kChannels),
@@ -128,7 +106,7 @@ void MonitorRecorder::StopChild()
 
 void MonitorRecorder::ReadLoop(int fd)
 {
-    Fd readEnd(fd);
+    UniqueFd readEnd(fd);
     std::vector<char> buffer(64 * 1024);
     for (;;) {
         const ssize_t n = read(readEnd.Get(), buffer.data(), buffer.size());
