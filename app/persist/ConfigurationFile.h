@@ -14,7 +14,7 @@ class ISonarel;
 
 // The configuration file keeps the eight players between runs: each player's settings, schedule
 // policy and play list (paths and begin times). It is read once at start-up, after the players have
-// their defaults, and written once at shutdown.
+// their defaults, and written at shutdown and shortly after the players change.
 //
 //   <KVConfig Version="1.0.0">
 //     <Player ID="0" Name=".." Device=".." Volume="100" Balance="0" Amplify="1.000000">

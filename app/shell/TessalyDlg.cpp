@@ -83,6 +83,9 @@ CTessalyDlg::CTessalyDlg(CBaseSkin* skin, Environment environment, QWidget* pare
     setWindowFlag(Qt::Window);
     m_checker = std::make_unique<CKVVersionUpdate>(FolderOf(m_env.ConfigPath), m_env.VersionUrl);
 
+    m_saveTimer.setSingleShot(true);
+    m_saveTimer.setInterval(SAVE_DELAY_MS);
+    connect(&m_saveTimer, &QTimer::timeout, this, [this] { SaveConfiguration(); });
     m_startupTimer.setSingleShot(true);
     m_startupTimer.setInterval(STARTUP_DELAY_MS);
     connect(&m_startupTimer, &QTimer::timeout, this, [this] { OnStartupTimer(); });
@@ -252,8 +255,8 @@ void CTessalyDlg::Shutdown()
     if (m_shutDown)
         return;
     m_shutDown = true;
-    if (!m_env.ConfigPath.empty() && !WriteConfiguration(m_env.ConfigPath, m_players))
-        std::fprintf(stderr, "Tessaly: cannot write the configuration file %s\n", m_env.ConfigPath.c_str());
+    m_saveTimer.stop();
+    SaveConfiguration();
     m_startupTimer.stop();
     m_clockTimer.stop();
     if (m_scheduler) {
@@ -262,6 +265,18 @@ void CTessalyDlg::Shutdown()
                 m_scheduler->StopPlayerTimer(player);
         }
     }
+}
+
+void CTessalyDlg::ScheduleSave()
+{
+    if (!m_shutDown)
+        m_saveTimer.start();
+}
+
+void CTessalyDlg::SaveConfiguration()
+{
+    if (!m_env.ConfigPath.empty() && !WriteConfiguration(m_env.ConfigPath, m_players))
+        std::fprintf(stderr, "Tessaly: cannot write the configuration file %s\n", m_env.ConfigPath.c_str());
 }
 
 int CTessalyDlg::CurrentPlayer() const
@@ -412,6 +427,20 @@ void CTessalyDlg::RunCommand(int command)
     default:
         break;
     }
+    switch (command) {
+    case ID_PLAYER_SETTING:
+    case ID_SCHEDULE_POLICY:
+    case ID_IMPORT_LIST:
+    case ID_REMOVE_SELECTED:
+    case ID_CLEAR_ITEMS:
+    case ID_MOVE_UP:
+    case ID_MOVE_DOWN:
+    case ID_SET_BEGIN_TIME:
+        ScheduleSave();
+        break;
+    default:
+        break;
+    }
 }
 
 void CTessalyDlg::AddFiles(const QStringList& paths)
@@ -423,6 +452,7 @@ void CTessalyDlg::AddFiles(const QStringList& paths)
         this);
     dialog.exec();
     RegroupCurrentList();
+    ScheduleSave();
 }
 
 void CTessalyDlg::DropFiles(const QStringList& paths)

@@ -33,7 +33,8 @@ class ISonarelEvents;
 
 // The main window: the eight players with their lists, the panes that show and command them, the
 // audio control, the players' timers and the update check. Its whole life is the program's: it
-// reads the configuration when it is created and writes it when its run ends, however it ends.
+// reads the configuration when it is created and writes it when its run ends, however it ends, and
+// also shortly after every command that changes the players.
 //
 // User-interface thread only; the update checker's worker reaches it through IUpdateReport.
 class CTessalyDlg : public CBaseDialog,
@@ -52,6 +53,8 @@ public:
     static constexpr int STARTUP_DELAY_MS = 100;
     static constexpr int CLOCK_PERIOD_MS = 1000;
     static constexpr int LIST_ID_BASE = 200;
+    // How long after a change of the players the configuration is written.
+    static constexpr int SAVE_DELAY_MS = 2000;
 
     using ControlFactory = std::function<std::unique_ptr<sonarel::ISonarel>(sonarel::ISonarelEvents*)>;
 
@@ -139,6 +142,9 @@ private:
     void ShowClock();
     void OnStartupTimer();
     void OnUpdateFound(const UpdateResult& result);
+    // Writes the configuration soon: an unattended machine that loses power keeps what was set up.
+    void ScheduleSave();
+    void SaveConfiguration();
     // What ends the window's life, once: the configuration written, the timers stopped and the timed
     // players stopped.
     void Shutdown();
@@ -172,6 +178,7 @@ private:
     std::array<QTimer, PLAYER_COUNT> m_playerTimers;
     QTimer m_startupTimer;
     QTimer m_clockTimer;
+    QTimer m_saveTimer;
     bool m_shutDown = false;
     // Last, so that it goes first: its workers may still be reporting to this window.
     std::unique_ptr<CVersionUpdate> m_checker;

@@ -454,3 +454,16 @@ TEST(MainWindow, ACloseRequestCancelsOpenDialogsAndStillWritesTheConfiguration)
     EXPECT_TRUE(QTest::qWaitFor([&] { return !rig.window->isVisible(); }, 2000));
     EXPECT_NE(ReadFile(rig.ConfigPath()).find("<KVConfig"), std::string::npos);
 }
+
+TEST(MainWindow, AChangeIsWrittenSoonWithoutWaitingForTheEnd)
+{
+    MainWindowRig rig;
+    rig.Open();
+    AddRows(rig, 2);
+    ASSERT_FALSE(std::filesystem::exists(rig.ConfigPath()));
+    // A power cut after this point keeps the new rows.
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return ReadFile(rig.ConfigPath()).find("tone1.mp3") != std::string::npos; },
+        CTessalyDlg::SAVE_DELAY_MS + 3000));
+    EXPECT_TRUE(rig.window->isVisible());
+}
