@@ -56,7 +56,16 @@ void CLoadFileDlg::RunPaths()
         ++m_handedOver;
         m_addFile(path);
     }
-    accept();
+    if (isVisible())
+        CBaseDialog::done(QDialog::Accepted);
+}
+
+void CLoadFileDlg::done(int result)
+{
+    // Closed from outside while it hands paths over (the program is asked to end): no further
+    // file is added behind the caller's back.
+    m_escapePressed = true;
+    CBaseDialog::done(result);
 }
 
 void CLoadFileDlg::keyPressEvent(QKeyEvent* event)

@@ -49,6 +49,8 @@ public:
     // Paths handed to the callback so far in the modal run.
     [[nodiscard]] int FilesHandedOver() const { return m_handedOver; }
 
+    void done(int result) override;
+
 protected:
     void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;

@@ -8,11 +8,6 @@
 
 namespace {
 
-QString Filter(std::string_view filter)
-{
-    return QString::fromUtf8(filter.data(), static_cast<qsizetype>(filter.size()));
-}
-
 class PlatformShellPrompts final : public IShellPrompts {
 public:
     QStringList AskAudioFiles(QWidget* parent) override
@@ -21,7 +16,7 @@ public:
         dialog.setFileMode(QFileDialog::ExistingFiles);
         dialog.setOption(QFileDialog::DontResolveSymlinks);
         dialog.setOption(QFileDialog::ReadOnly, false);
-        dialog.setNameFilter(Filter(AUDIO_FILE_FILTER));
+        dialog.setNameFilter(QtNameFilter(AUDIO_FILE_FILTER));
         if (dialog.exec() != QDialog::Accepted)
             return {};
         return dialog.selectedFiles();
@@ -34,7 +29,7 @@ public:
         dialog.setFileMode(QFileDialog::AnyFile);
         dialog.setOption(QFileDialog::DontResolveSymlinks);
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
-        dialog.setNameFilter(Filter(LIST_FILE_FILTER));
+        dialog.setNameFilter(QtNameFilter(LIST_FILE_FILTER));
         dialog.setDefaultSuffix(QStringLiteral("xml"));
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return {};
@@ -46,7 +41,7 @@ public:
         QFileDialog dialog(parent);
         dialog.setFileMode(QFileDialog::ExistingFile);
         dialog.setOption(QFileDialog::DontResolveSymlinks);
-        dialog.setNameFilter(Filter(LIST_FILE_FILTER));
+        dialog.setNameFilter(QtNameFilter(LIST_FILE_FILTER));
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return {};
         return dialog.selectedFiles().constFirst();
@@ -56,6 +51,11 @@ public:
 };
 
 } // namespace
+
+QString QtNameFilter(std::string_view filter)
+{
+    return QString::fromUtf8(filter.data(), static_cast<qsizetype>(filter.size())).replace(u';', u' ');
+}
 
 IShellPrompts& PlatformPrompts()
 {

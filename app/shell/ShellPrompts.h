@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <string_view>
+
 class QUrl;
 class QWidget;
 
@@ -25,6 +27,10 @@ public:
     // Hands the address to the desktop's default handler without waiting for it.
     virtual void OpenUrl(const QUrl& url) = 0;
 };
+
+// A filter text "Name(*.a;*.b)" in the form file dialogs read, "Name(*.a *.b)": they take the
+// patterns in the parentheses as separated by spaces, and one pattern "*.a;*.b" matches no file.
+[[nodiscard]] QString QtNameFilter(std::string_view filter);
 
 // The platform's file dialogs and default handler.
 [[nodiscard]] IShellPrompts& PlatformPrompts();

@@ -187,11 +187,22 @@ void CTessalyDlg::ReadConfigurationFile()
     if (m_env.ConfigPath.empty())
         return;
     std::error_code error;
-    if (!std::filesystem::exists(m_env.ConfigPath, error))
-        return;
-    CLoadFileDlg progress(Skin(), this);
-    (void)ReadConfiguration(m_env.ConfigPath, m_players, *m_control, progress);
-    progress.Hide();
+    if (std::filesystem::exists(m_env.ConfigPath, error)) {
+        CLoadFileDlg progress(Skin(), this);
+        const bool read = ReadConfiguration(m_env.ConfigPath, m_players, *m_control, progress);
+        progress.Hide();
+        if (!read) {
+            // The defaults stay, but the file they will replace is kept for the user to look at.
+            const std::string kept = m_env.ConfigPath + ".bad";
+            std::filesystem::copy_file(
+                m_env.ConfigPath, kept, std::filesystem::copy_options::overwrite_existing, error);
+            std::fprintf(stderr, "Tessaly: cannot read the configuration file %s; %s\n",
+                m_env.ConfigPath.c_str(),
+                error ? "the defaults are used"
+                      : ("the defaults are used, the file is kept as " + kept).c_str());
+        }
+    }
+    m_configurationRead = true;
 }
 
 void CTessalyDlg::ShowClock()
@@ -275,6 +286,10 @@ void CTessalyDlg::ScheduleSave()
 
 void CTessalyDlg::SaveConfiguration()
 {
+    // A window that never got as far as reading the file would replace the user's setup with the
+    // defaults.
+    if (!m_configurationRead)
+        return;
     if (!m_env.ConfigPath.empty() && !WriteConfiguration(m_env.ConfigPath, m_players))
         std::fprintf(stderr, "Tessaly: cannot write the configuration file %s\n", m_env.ConfigPath.c_str());
 }
@@ -599,7 +614,10 @@ void CTessalyDlg::ShowPlayerStatus(int player, int imageId, std::string_view tex
 
 void CTessalyDlg::MarkPlayerButton(int player, bool selected)
 {
-    m_panes.playerPanel->SetItemState(player, ITEMSTATE_HIGHLIGHT, selected ? ITEMSTATE_HIGHLIGHT : 0);
+    if (selected)
+        m_panes.playerPanel->SetCurrentPlayer(player);
+    else if (player != m_panes.playerPanel->CurrentPlayer())
+        (void)m_panes.playerPanel->SetItemState(player, ITEMSTATE_HIGHLIGHT, 0);
 }
 
 void CTessalyDlg::ShowPlayButton(int imageId)

@@ -180,6 +180,8 @@ private:
     QTimer m_clockTimer;
     QTimer m_saveTimer;
     bool m_shutDown = false;
+    // Set once the configuration file was read (or found missing); before, nothing is written.
+    bool m_configurationRead = false;
     // Last, so that it goes first: its workers may still be reporting to this window.
     std::unique_ptr<CVersionUpdate> m_checker;
 };

@@ -425,6 +425,8 @@ void CKVListCtrl::mousePressEvent(QMouseEvent* event)
                 CheckGroup(m_model->GroupOf(index));
             else
                 setExpanded(index, !isExpanded(index));
+        } else if (event->button() == Qt::RightButton) {
+            emit RowRightClicked(m_controlId, -1, event->globalPosition().toPoint());
         }
         event->accept();
         return;

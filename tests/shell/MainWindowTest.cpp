@@ -8,6 +8,7 @@
 #include "skin/KVListCtrl.h"
 #include "skin/MenuEx.h"
 #include "skin/PlayListModel.h"
+#include "support_qt/QtTestApplication.h"
 
 #include <gtest/gtest.h>
 
@@ -282,6 +283,14 @@ TEST(MainWindow, RightClickOnAListOpensTheContextMenuAtTheMouse)
     EXPECT_EQ(entries.front(), QStringLiteral("Add New Files"));
     EXPECT_EQ(entries.back(), QStringLiteral("Play Next File"));
     menu->close();
+
+    // A segment's header row opens it too.
+    const QRect header = view->visualRect(view->Model()->IndexOfGroup(0));
+    ASSERT_FALSE(header.isEmpty());
+    QTest::mouseClick(view->viewport(), Qt::RightButton, Qt::NoModifier, header.center());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }, 2000));
+    EXPECT_EQ(menu->pos(), view->viewport()->mapToGlobal(header.center()));
+    menu->close();
 }
 
 TEST(MainWindow, CaptionMenuButtonOpensTheMainMenuBelowIt)
@@ -462,8 +471,55 @@ TEST(MainWindow, AChangeIsWrittenSoonWithoutWaitingForTheEnd)
     AddRows(rig, 2);
     ASSERT_FALSE(std::filesystem::exists(rig.ConfigPath()));
     // A power cut after this point keeps the new rows.
-    EXPECT_TRUE(QTest::qWaitFor(
-        [&] { return ReadFile(rig.ConfigPath()).find("tone1.mp3") != std::string::npos; },
-        CTessalyDlg::SAVE_DELAY_MS + 3000));
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return ReadFile(rig.ConfigPath()).find("tone1.mp3") != std::string::npos; },
+            CTessalyDlg::SAVE_DELAY_MS + 3000));
     EXPECT_TRUE(rig.window->isVisible());
+}
+
+TEST(MainWindow, ACloseRequestDuringAddingStopsAfterTheFileInWorkAndKeepsWhatWasAdded)
+{
+    MainWindowRig rig;
+    rig.Open();
+    QStringList paths;
+    for (int i = 0; i < 10; ++i)
+        paths.push_back(QString::fromStdString(rig.MakeFile("tone" + std::to_string(i) + ".mp3")));
+    rig.control->onDetect = [&](int count) {
+        if (count == 3)
+            rig.window->CloseOnRequest();
+    };
+    rig.window->AddFiles(paths);
+    EXPECT_EQ(rig.window->GetPlayers().Slot(0).List.RowCount(), 3);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !rig.window->isVisible(); }, 2000));
+    const std::string written = ReadFile(rig.ConfigPath());
+    EXPECT_NE(written.find("tone2.mp3"), std::string::npos);
+    EXPECT_EQ(written.find("tone3.mp3"), std::string::npos);
+}
+
+TEST(MainWindow, AWindowThatFailsToStartLeavesTheConfigurationAlone)
+{
+    MainWindowRig rig;
+    qttest::App();
+    const std::string stored = "<KVConfig Version=\"1.0.0\"><Player ID=\"1\" Name=\"Hall\"/></KVConfig>";
+    std::ofstream(rig.ConfigPath()) << stored;
+    CTessalyDlg::Environment environment = rig.Environment();
+    // The audio control cannot be made, so the window cannot be created.
+    environment.CreateControl = [](sonarel::ISonarelEvents*) { return std::unique_ptr<sonarel::ISonarel>(); };
+    {
+        CTessalyDlg window(&qttest::DefaultSkin(), environment);
+        EXPECT_FALSE(window.Create());
+    }
+    EXPECT_EQ(ReadFile(rig.ConfigPath()), stored);
+}
+
+TEST(MainWindow, AnUnreadableConfigurationIsKeptAsideBeforeTheDefaultsReplaceIt)
+{
+    MainWindowRig rig;
+    const std::string damaged = "<KVConfig Version=\"1.0.0\"><Player ID=\"1\" Name=\"Hall\"";
+    std::ofstream(rig.ConfigPath()) << damaged;
+    rig.Open();
+    EXPECT_EQ(rig.window->Panes().playerPanel->FindItem(1)->text, QStringLiteral("Player Two"));
+    rig.window->RunCommand(ID_EXIT_SYSTEM);
+    EXPECT_EQ(ReadFile(rig.ConfigPath() + ".bad"), damaged);
+    EXPECT_NE(ReadFile(rig.ConfigPath()).find("<KVConfig"), std::string::npos);
 }

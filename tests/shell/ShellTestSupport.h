@@ -9,6 +9,7 @@
 #include <QUrl>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,6 +25,9 @@ public:
         std::error_code error;
         if (path == nullptr || !std::filesystem::is_regular_file(path, error))
             return false;
+        ++detected;
+        if (onDetect)
+            onDetect(detected);
         if (duration != nullptr)
             *duration = 10000;
         return true;
@@ -41,6 +45,9 @@ public:
         return true;
     }
 
+    // Called with the number of files measured so far, each time one is.
+    std::function<void(int)> onDetect;
+    int detected = 0;
     std::vector<std::pair<short, std::string>> opened;
     std::vector<std::pair<short, short>> volumes;
 };

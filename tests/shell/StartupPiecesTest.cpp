@@ -2,11 +2,14 @@
 #include "shell/CloseOnSignal.h"
 #include "shell/InstanceLock.h"
 #include "shell/MainCommands.h"
+#include "shell/ShellPrompts.h"
 #include "shell/panes/MainPanes.h"
 #include "support_qt/QtTestApplication.h"
 
 #include <gtest/gtest.h>
 
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -55,6 +58,17 @@ TEST(InstanceLock, ACopyThatDiedDoesNotBlockTheNextStart)
     // The lock file is still there, but nobody holds it any more.
     EXPECT_TRUE(std::filesystem::exists(path));
     EXPECT_EQ(lock.TryAcquire(), InstanceLock::Result::Acquired);
+}
+
+TEST(InstanceLock, APlantedLinkIsNotFollowed)
+{
+    QTemporaryDir folder;
+    const std::string target = folder.path().toStdString() + "/elsewhere";
+    const std::string path = folder.path().toStdString() + "/Tessaly.lock";
+    std::filesystem::create_symlink(target, path);
+    InstanceLock lock(path);
+    EXPECT_EQ(lock.TryAcquire(), InstanceLock::Result::Failed);
+    EXPECT_FALSE(std::filesystem::exists(target));
 }
 
 TEST(InstanceLock, AnUnusableFolderIsReportedAsFailure)
@@ -121,4 +135,22 @@ TEST(CloseOnSignal, ATerminationRequestReachesTheEventLoop)
     struct sigaction current { };
     ::sigaction(SIGTERM, nullptr, &current);
     EXPECT_EQ(current.sa_handler, SIG_DFL);
+}
+
+TEST(ShellPrompts, TheFileDialogsSeeEveryAcceptedPattern)
+{
+    qttest::App();
+    QFileDialog dialog;
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setNameFilter(QtNameFilter(AUDIO_FILE_FILTER));
+    const auto* model = dialog.findChild<QFileSystemModel*>();
+    ASSERT_NE(model, nullptr);
+    QStringList expected;
+    for (const std::string_view extension : AUDIO_FILE_EXTENSIONS)
+        expected.push_back(
+            QStringLiteral("*.") + QString::fromUtf8(extension.data(), qsizetype(extension.size())));
+    EXPECT_EQ(model->nameFilters(), expected);
+
+    dialog.setNameFilter(QtNameFilter(LIST_FILE_FILTER));
+    EXPECT_EQ(model->nameFilters(), QStringList({ "*.xml" }));
 }
