@@ -1,6 +1,7 @@
 #include "dialogs/KVAboutDlg.h"
 
 #include "skin/BaseWnd.h"
+#include "skin/QtText.h"
 #include "update/VersionNumber.h"
 
 #include <QDesktopServices>
@@ -12,11 +13,6 @@ namespace {
 constexpr int DIALOG_WIDTH = 457;
 constexpr int DIALOG_HEIGHT = 290;
 constexpr int LINE_HEIGHT = 20;
-
-QString FromView(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 SkinItem TextItem(int id, const QString& text, int layout)
 {
@@ -71,9 +67,9 @@ bool CKVAboutDlg::OnInitDialog()
             .arg(QString::fromStdString(VersionText(CURRENT_MAJOR_ID, CURRENT_MINOR_ID))),
         LAYOUT_LEFT_NEWLINE));
     m_pane->AddItem(TextItem(0, QStringLiteral("Support : "), LAYOUT_LEFT_NEWLINE));
-    m_pane->AddItem(TextItem(ITEM_SUPPORT_LINK, FromView(ABOUT_SUPPORT_URL), LAYOUT_LEFT));
+    m_pane->AddItem(TextItem(ITEM_SUPPORT_LINK, ToQString(ABOUT_SUPPORT_URL), LAYOUT_LEFT));
     m_pane->AddItem(TextItem(0, QStringLiteral("Home Page : "), LAYOUT_LEFT_NEWLINE));
-    m_pane->AddItem(TextItem(ITEM_HOME_LINK, FromView(ABOUT_HOME_URL), LAYOUT_LEFT));
+    m_pane->AddItem(TextItem(ITEM_HOME_LINK, ToQString(ABOUT_HOME_URL), LAYOUT_LEFT));
     m_pane->AddItem(TextItem(
         0, QStringLiteral("Copyright (C) 2019-2026 Velloran. All rights reserved."), LAYOUT_LEFT_NEWLINE));
     m_pane->LayoutItems();

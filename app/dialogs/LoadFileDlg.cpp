@@ -1,5 +1,6 @@
 #include "dialogs/LoadFileDlg.h"
 
+#include "skin/QtText.h"
 #include "skin/SkinStyle.h"
 
 #include <QCoreApplication>
@@ -95,7 +96,7 @@ void CLoadFileDlg::Show()
 
 void CLoadFileDlg::ShowLoading(std::string_view path)
 {
-    ShowLoading(QString::fromUtf8(path.data(), static_cast<qsizetype>(path.size())));
+    ShowLoading(ToQString(path));
 }
 
 void CLoadFileDlg::Hide()

@@ -1,6 +1,7 @@
 #include "shell/ShellPrompts.h"
 
 #include "shell/AudioFileTypes.h"
+#include "skin/QtText.h"
 
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -54,7 +55,7 @@ public:
 
 QString QtNameFilter(std::string_view filter)
 {
-    return QString::fromUtf8(filter.data(), static_cast<qsizetype>(filter.size())).replace(u';', u' ');
+    return ToQString(filter).replace(u';', u' ');
 }
 
 IShellPrompts& PlatformPrompts()

@@ -23,6 +23,7 @@
 #include "skin/KVSkin.h"
 #include "skin/MenuEx.h"
 #include "skin/PlayListModel.h"
+#include "skin/QtText.h"
 #include "update/KVVersionUpdate.h"
 #include "update/UpdateAddresses.h"
 #include "update/UpdateHandoff.h"
@@ -46,11 +47,6 @@ namespace {
 
 constexpr std::string_view PROGRAM_TITLE = "Tessaly";
 constexpr std::string_view HELP_FILE_NAME = "Tessaly.html";
-
-QString ToQString(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 std::string FolderOf(const std::string& path)
 {

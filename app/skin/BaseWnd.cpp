@@ -2,6 +2,7 @@
 
 #include "skin/BaseSkin.h"
 #include "skin/QtSkinImage.h"
+#include "skin/QtText.h"
 #include "skin/SkinDrawing.h"
 #include "skin/XInfoTip.h"
 
@@ -242,7 +243,7 @@ void CBaseWnd::SetBackgroundImage(int imageId)
 
 int CBaseWnd::FindWindowIdByTitle(std::string_view title)
 {
-    const QString wanted = QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size()));
+    const QString wanted = ToQString(title);
     for (QWidget* widget : QApplication::topLevelWidgets()) {
         if (const auto* window = qobject_cast<const CBaseWnd*>(widget);
             window && window->windowTitle() == wanted)

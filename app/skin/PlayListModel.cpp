@@ -2,6 +2,7 @@
 
 #include "players/PlayList.h"
 #include "players/PlayListEntry.h"
+#include "skin/QtText.h"
 
 #include <algorithm>
 #include <limits>
@@ -10,11 +11,6 @@ namespace {
 
 // The internal id of a top-level index; a child's internal id is its group's number.
 constexpr quintptr TOP_LEVEL = std::numeric_limits<quintptr>::max();
-
-QString Text(const std::string& text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 } // namespace
 
@@ -46,7 +42,7 @@ void PlayListModel::RebuildGroups()
         return;
     m_places.resize(static_cast<std::size_t>(m_list.RowCount()));
     for (int row = 0; row < m_list.RowCount(); ++row) {
-        const QString segment = Text(m_list.Row(row).Segment);
+        const QString segment = ToQString(m_list.Row(row).Segment);
         auto group = std::find_if(m_groups.begin(), m_groups.end(),
             [&](const Group& candidate) { return candidate.header == segment; });
         if (group == m_groups.end()) {
@@ -166,13 +162,13 @@ QVariant PlayListModel::data(const QModelIndex& index, int role) const
     const PlayListEntry& entry = m_list.Row(row);
     switch (role) {
     case Qt::DisplayRole:
-        return Text(entry.ColumnText(index.column()));
+        return ToQString(entry.ColumnText(index.column()));
     case Qt::CheckStateRole:
         if (index.column() == COLUMN_FILE)
             return entry.Checked ? Qt::Checked : Qt::Unchecked;
         return {};
     case PathRole:
-        return Text(entry.Path);
+        return ToQString(entry.Path);
     default:
         return {};
     }
@@ -206,7 +202,7 @@ QVariant PlayListModel::headerData(int section, Qt::Orientation orientation, int
         return {};
     if (role == Qt::DisplayRole) {
         const std::string_view title = PlayListColumnTitles[static_cast<std::size_t>(section)];
-        return QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size()));
+        return ToQString(title);
     }
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
