@@ -15,6 +15,17 @@ struct Entry {
 
 constexpr Entry SEPARATOR {};
 
+// The list commands and the play commands: the main menu's Edit and Play, and together the list's
+// context menu.
+constexpr std::initializer_list<Entry> EDIT_ENTRIES = { { ID_ADD_FILES, "Add New Files" },
+    { ID_REMOVE_SELECTED, "Remove Selected Items" }, { ID_CLEAR_ITEMS, "Clear Selected Items" },
+    { ID_MOVE_UP, "Move Up Selected Items" }, { ID_MOVE_DOWN, "Move Down Selected Items" }, SEPARATOR,
+    { ID_SET_BEGIN_TIME, "Set Selected Item's Begin Time" }, SEPARATOR,
+    { ID_START_PLAYER_TIMER, "Start Current Player's Timer" },
+    { ID_STOP_PLAYER_TIMER, "Stop Current Player's Timer" } };
+constexpr std::initializer_list<Entry> PLAY_ENTRIES = { { ID_PLAY_PAUSE, "Play/Pause" }, { ID_STOP, "Stop" },
+    SEPARATOR, { ID_PLAY_PREVIOUS, "Play Previous File" }, { ID_PLAY_NEXT, "Play Next File" } };
+
 void AddEntries(
     CMenuEx& menu, std::initializer_list<Entry> entries, QObject* context, const CommandRunner& run)
 {
@@ -100,18 +111,8 @@ std::unique_ptr<CMenuEx> CreateMainMenu(CBaseSkin* skin, QObject* context, Comma
             { ID_START_ALL_TIMERS, "Start All Timer" }, { ID_STOP_ALL_TIMERS, "Stop All Timer" }, SEPARATOR,
             { ID_EXIT_SYSTEM, "Exit System" } },
         context, run);
-    AddEntries(*menu->AddSubMenu(QStringLiteral("Edit")),
-        { { ID_ADD_FILES, "Add New Files" }, { ID_REMOVE_SELECTED, "Remove Selected Items" },
-            { ID_CLEAR_ITEMS, "Clear Selected Items" }, { ID_MOVE_UP, "Move Up Selected Items" },
-            { ID_MOVE_DOWN, "Move Down Selected Items" }, SEPARATOR,
-            { ID_SET_BEGIN_TIME, "Set Selected Item's Begin Time" }, SEPARATOR,
-            { ID_START_PLAYER_TIMER, "Start Current Player's Timer" },
-            { ID_STOP_PLAYER_TIMER, "Stop Current Player's Timer" } },
-        context, run);
-    AddEntries(*menu->AddSubMenu(QStringLiteral("Play")),
-        { { ID_PLAY_PAUSE, "Play/Pause" }, { ID_STOP, "Stop" }, SEPARATOR,
-            { ID_PLAY_PREVIOUS, "Play Previous File" }, { ID_PLAY_NEXT, "Play Next File" } },
-        context, run);
+    AddEntries(*menu->AddSubMenu(QStringLiteral("Edit")), EDIT_ENTRIES, context, run);
+    AddEntries(*menu->AddSubMenu(QStringLiteral("Play")), PLAY_ENTRIES, context, run);
     AddEntries(*menu->AddSubMenu(QStringLiteral("Help")),
         { { ID_HELP_TOPIC, "Help Topic" }, { ID_ONLINE_HELP, "Online Help" }, SEPARATOR,
             { ID_VISIT_HOMEPAGE, "Visit Homepage" }, { ID_CHECK_FOR_UPDATE, "Check For Update" }, SEPARATOR,
@@ -123,15 +124,8 @@ std::unique_ptr<CMenuEx> CreateMainMenu(CBaseSkin* skin, QObject* context, Comma
 std::unique_ptr<CMenuEx> CreateListMenu(CBaseSkin* skin, QObject* context, CommandRunner run)
 {
     auto menu = std::make_unique<CMenuEx>(skin);
-    AddEntries(*menu,
-        { { ID_ADD_FILES, "Add New Files" }, { ID_REMOVE_SELECTED, "Remove Selected Items" },
-            { ID_CLEAR_ITEMS, "Clear Selected Items" }, { ID_MOVE_UP, "Move Up Selected Items" },
-            { ID_MOVE_DOWN, "Move Down Selected Items" }, SEPARATOR,
-            { ID_SET_BEGIN_TIME, "Set Selected Item's Begin Time" }, SEPARATOR,
-            { ID_START_PLAYER_TIMER, "Start Current Player's Timer" },
-            { ID_STOP_PLAYER_TIMER, "Stop Current Player's Timer" }, SEPARATOR,
-            { ID_PLAY_PAUSE, "Play/Pause" }, { ID_STOP, "Stop" }, SEPARATOR,
-            { ID_PLAY_PREVIOUS, "Play Previous File" }, { ID_PLAY_NEXT, "Play Next File" } },
-        context, run);
+    AddEntries(*menu, EDIT_ENTRIES, context, run);
+    menu->addSeparator();
+    AddEntries(*menu, PLAY_ENTRIES, context, run);
     return menu;
 }
