@@ -19,6 +19,11 @@ constexpr int CHANNEL_MIX = 0;
 constexpr int CHANNEL_LEFT = 1;
 constexpr int CHANNEL_RIGHT = 2;
 constexpr std::int32_t BALANCE_FULL = 10000;
+// Each device item holds the device name that the player stores: empty for "Default", the name
+// itself for a device the control lists, and the stored name for an absent device's own entry.
+constexpr int DEVICE_NAME_ROLE = Qt::UserRole;
+// Set on the entry of a stored device that is not connected.
+constexpr int ABSENT_DEVICE_ROLE = Qt::UserRole + 1;
 
 SkinItem Slider(int id, int min, int max, int pos)
 {
@@ -103,7 +108,7 @@ bool CPlayerSettingDlg::OnInitDialog()
 
 void CPlayerSettingDlg::FillDeviceList()
 {
-    m_deviceList->addItem(QStringLiteral("Default"));
+    m_deviceList->addItem(QStringLiteral("Default"), QString());
     if (m_devices == nullptr)
         return;
     const short count = m_devices->GetAudioDeviceNums();
@@ -113,7 +118,8 @@ void CPlayerSettingDlg::FillDeviceList()
             continue;
         // A name that fills the buffer is cut at its end rather than read past it.
         const auto end = std::find(name.begin(), name.end(), u'\0');
-        m_deviceList->addItem(QString::fromUtf16(name.data(), end - name.begin()));
+        const QString device = QString::fromUtf16(name.data(), end - name.begin());
+        m_deviceList->addItem(device, device);
     }
 }
 
@@ -121,25 +127,48 @@ void CPlayerSettingDlg::ShowValues(int player)
 {
     const PlayerSetting& setting = m_working[static_cast<std::size_t>(player)];
     m_name->setText(QString::fromStdString(setting.Name));
-    int device = 0;
-    if (!setting.Device.empty()) {
-        // Fixed-string matching ignores case.
-        device = std::max(
-            0, m_deviceList->findText(QString::fromStdString(setting.Device), Qt::MatchFixedString));
-    }
-    m_deviceList->setCurrentIndex(device);
+    ShowDevice(setting.Device);
     (void)m_panel->SetSliderPos(ITEM_VOLUME, setting.Volume);
     (void)m_panel->SetSliderPos(ITEM_AMPLIFY, static_cast<int>(std::trunc(setting.Amplify * 10.0F)));
     m_channelList->setCurrentIndex(
         setting.Balance == 0 ? CHANNEL_MIX : (setting.Balance < 0 ? CHANNEL_LEFT : CHANNEL_RIGHT));
 }
 
+void CPlayerSettingDlg::ShowDevice(const std::string& stored)
+{
+    // Only the shown player's absent device has an entry of its own.
+    for (int index = m_deviceList->count() - 1; index > 0; --index) {
+        if (m_deviceList->itemData(index, ABSENT_DEVICE_ROLE).toBool())
+            m_deviceList->removeItem(index);
+    }
+    if (stored.empty()) {
+        m_deviceList->setCurrentIndex(0);
+        return;
+    }
+    // The listed devices (after "Default") are matched ignoring case.
+    const QString name = QString::fromStdString(stored);
+    int index = -1;
+    for (int item = 1; item < m_deviceList->count() && index < 0; ++item) {
+        if (m_deviceList->itemText(item).compare(name, Qt::CaseInsensitive) == 0)
+            index = item;
+    }
+    if (index < 0) {
+        // A device that is not there now (not plugged in yet, the sound server late) stays the
+        // player's device unless the user picks another one: "Default" would be another zone.
+        m_deviceList->addItem(name + QStringLiteral(" (not connected)"), name);
+        index = m_deviceList->count() - 1;
+        m_deviceList->setItemData(index, true, ABSENT_DEVICE_ROLE);
+    }
+    m_deviceList->setCurrentIndex(index);
+}
+
 void CPlayerSettingDlg::TakeValues(int player)
 {
     PlayerSetting& setting = m_working[static_cast<std::size_t>(player)];
     setting.Name = m_name->text().left(NAME_LENGTH_MAX).toStdString();
-    setting.Device
-        = m_deviceList->currentIndex() <= 0 ? std::string() : m_deviceList->currentText().toStdString();
+    setting.Device = m_deviceList->currentIndex() <= 0
+        ? std::string()
+        : m_deviceList->currentData(DEVICE_NAME_ROLE).toString().toStdString();
     setting.Volume = m_panel->GetSliderPos(ITEM_VOLUME);
     setting.Amplify = static_cast<float>(m_panel->GetSliderPos(ITEM_AMPLIFY)) / 10.0F;
     switch (m_channelList->currentIndex()) {

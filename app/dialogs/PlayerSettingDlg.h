@@ -6,6 +6,7 @@
 
 #include <array>
 #include <memory>
+#include <string>
 
 class CBaseWnd;
 class CKVComboBox;
@@ -53,6 +54,8 @@ protected:
 private:
     void FillDeviceList();
     void ShowValues(int player);
+    // Selects the stored device, giving a device that is not connected an entry of its own.
+    void ShowDevice(const std::string& stored);
     void TakeValues(int player);
     void OnPlayerSelected(int index);
 

@@ -81,19 +81,21 @@ void AddPlayer(CXmlparse& xml, int player, const PlayerSlot& slot)
         || !xml.SetAttribute("Name", setting.Name) || !xml.SetAttribute("Device", setting.Device)
         || !xml.SetAttribute("Volume", std::to_string(setting.Volume))
         || !xml.SetAttribute("Balance", std::to_string(setting.Balance))
-        || !xml.SetAttribute("Amplify", AmplifyText(setting.Amplify)) || !xml.EnterElement())
+        || !xml.SetAttribute("Amplify", AmplifyText(setting.Amplify))
+        || !xml.SetAttribute("Timer", slot.TimerWanted ? "1" : "0") || !xml.EnterElement())
         return;
     if (AddProgram(xml, slot.Policy))
         (void)AddFileElements(xml, slot.List);
     xml.LeaveElement();
 }
 
-void ReadSetting(const CXmlparse& xml, PlayerSetting& setting, sonarel::ISonarel& control)
+void ReadSetting(const CXmlparse& xml, PlayerSetting& setting)
 {
     if (std::string name = xml.GetAttribute("Name"); !name.empty())
         setting.Name = std::move(name);
-    if (std::string device = xml.GetAttribute("Device");
-        !device.empty() && control.IsAudioDeviceExist(device.c_str()))
+    // Kept whether or not the device is there now: a USB adapter or the sound server may come up
+    // after the program, and the player must then play there, never on another zone meanwhile.
+    if (std::string device = xml.GetAttribute("Device"); !device.empty())
         setting.Device = std::move(device);
     // A missing Volume or Balance reads as 0, which is in range and therefore taken.
     if (const std::int32_t volume = TruncatedNumber(xml.GetAttribute("Volume")); volume >= 0 && volume <= 100)
@@ -121,12 +123,10 @@ void ReadPolicy(CXmlparse& xml, SchedulePolicy& policy, std::time_t now)
         }
         return;
     }
-    // A range that began in the past starts today, and one that would end before it begins is one day.
+    // The range as stored, also when it has ended: a finished campaign must not play again. Only one
+    // that would end before it begins is made one day long.
     policy.Type = POLICY_DATE_RANGE;
-    const CalendarDate today = CalendarDate::AtTime(now);
-    CalendarDate begin = CalendarDate::Parse(xml.GetAttribute("BeginDate"), now);
-    if (begin < today)
-        begin = today;
+    const CalendarDate begin = CalendarDate::Parse(xml.GetAttribute("BeginDate"), now);
     CalendarDate end = CalendarDate::Parse(xml.GetAttribute("EndDate"), now);
     if (end < begin)
         end = begin;
@@ -134,37 +134,42 @@ void ReadPolicy(CXmlparse& xml, SchedulePolicy& policy, std::time_t now)
     policy.EndDate = end;
 }
 
-void ReadPlayer(
-    CXmlparse& xml, Players& players, sonarel::ISonarel& control, ILoadProgress& progress, std::time_t now)
+void ReadPlayer(CXmlparse& xml, Players& players, sonarel::ISonarel& control, ILoadProgress& progress,
+    std::time_t now, ConfigurationReadReport& report)
 {
     PlayerSlot* slot = players.Find(TruncatedNumber(xml.GetAttribute("ID")));
     if (slot == nullptr)
         return;
-    ReadSetting(xml, slot->Setting, control);
+    ReadSetting(xml, slot->Setting);
+    slot->TimerWanted = TruncatedNumber(xml.GetAttribute("Timer")) == 1;
     if (!xml.EnterElement())
         return;
     ReadPolicy(xml, slot->Policy, now);
-    ReadFileElements(xml, slot->List, control, progress);
+    report.DroppedRows
+        += ReadFileElements(xml, slot->List, control, progress, UnmeasuredRows::KeepWithStoredLength).Dropped;
     xml.LeaveElement();
 }
 
 } // namespace
 
-bool ReadConfiguration(
-    const std::string& path, Players& players, sonarel::ISonarel& control, ILoadProgress& progress)
+bool ReadConfiguration(const std::string& path, Players& players, sonarel::ISonarel& control,
+    ILoadProgress& progress, ConfigurationReadReport* report)
 {
-    return ReadConfiguration(path, players, control, progress, std::time(nullptr));
+    return ReadConfiguration(path, players, control, progress, std::time(nullptr), report);
 }
 
 bool ReadConfiguration(const std::string& path, Players& players, sonarel::ISonarel& control,
-    ILoadProgress& progress, std::time_t now)
+    ILoadProgress& progress, std::time_t now, ConfigurationReadReport* report)
 {
     CXmlparse xml;
     if (!xml.Load(path) || !xml.FindElement("KVConfig") || !xml.EnterElement())
         return false;
+    ConfigurationReadReport found;
     while (xml.FindElement("Player"))
-        ReadPlayer(xml, players, control, progress, now);
+        ReadPlayer(xml, players, control, progress, now, found);
     xml.LeaveElement();
+    if (report != nullptr)
+        *report = found;
     return true;
 }
 

@@ -2,12 +2,12 @@
 
 #include "control/Sonarel.h"
 #include "persist/LoadProgress.h"
+#include "persist/TimeOfDay.h"
 #include "persist/Xmlparse.h"
 #include "players/PlayList.h"
 
-#include <cerrno>
 #include <cstdint>
-#include <unistd.h>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -28,38 +28,64 @@ private:
     ILoadProgress& m_progress;
 };
 
+// A stored Duration text ("hh:mm:ss") in milliseconds; nothing when it is missing or not a time.
+std::optional<std::int64_t> StoredLengthMs(const std::string& text)
+{
+    if (text.empty())
+        return std::nullopt;
+    const TimeOfDay length(text);
+    if (!length.Valid())
+        return std::nullopt;
+    return (static_cast<std::int64_t>(length.Hour()) * 3600 + length.Minute() * 60 + length.Second()) * 1000;
+}
+
 } // namespace
 
 bool AddFileElements(CXmlparse& xml, const PlayList& list)
 {
     for (const PlayListEntry& row : list.Rows()) {
         if (!xml.AddElement("File") || !xml.SetAttribute("Path", row.Path)
-            || !xml.SetAttribute("BeginTime", row.BeginTime))
+            || !xml.SetAttribute("BeginTime", row.BeginTime) || !xml.SetAttribute("Duration", row.Duration))
             return false;
     }
     return true;
 }
 
-void ReadFileElements(CXmlparse& xml, PlayList& list, sonarel::ISonarel& control, ILoadProgress& progress)
+ListReadReport ReadFileElements(CXmlparse& xml, PlayList& list, sonarel::ISonarel& control,
+    ILoadProgress& progress, UnmeasuredRows unmeasured)
 {
+    ListReadReport report;
     const ProgressScope shown(progress);
     while (xml.FindElement("File")) {
         std::string path = xml.GetAttribute("Path");
-        if (path.empty() || !ListedFileExists(path))
+        if (path.empty())
             continue;
-        progress.ShowLoading(path);
-        // The stored list keeps no duration: files may have changed since it was written.
+        ++report.Named;
         std::int32_t durationMs = 0;
-        if (!control.MediaDetect(path.c_str(), &durationMs, nullptr, nullptr, nullptr, nullptr, nullptr))
-            continue;
+        std::string missing;
+        if (!ListedFileExists(path)) {
+            missing = MISSING_FILE_NOT_FOUND;
+        } else {
+            progress.ShowLoading(path);
+            if (!control.MediaDetect(path.c_str(), &durationMs, nullptr, nullptr, nullptr, nullptr, nullptr))
+                missing = MISSING_NOT_MEASURED;
+        }
+        std::int64_t lengthMs = durationMs;
+        if (!missing.empty()) {
+            ++report.Unmeasured;
+            const std::optional<std::int64_t> stored = unmeasured == UnmeasuredRows::KeepWithStoredLength
+                ? StoredLengthMs(xml.GetAttribute("Duration"))
+                : std::nullopt;
+            if (!stored) {
+                ++report.Dropped;
+                continue;
+            }
+            lengthMs = *stored;
+        }
         const AppendResult result
-            = list.AppendFileAt(std::move(path), durationMs, xml.GetAttribute("BeginTime"));
+            = list.AppendFileAt(std::move(path), lengthMs, xml.GetAttribute("BeginTime"), std::move(missing));
         if (result == AppendResult::PastMidnight)
             break;
     }
-}
-
-bool ListedFileExists(const std::string& path)
-{
-    return ::access(path.c_str(), F_OK) == 0 || errno == EACCES;
+    return report;
 }

@@ -16,14 +16,19 @@ bool ExportProgramList(const PlayList& list, const std::string& path)
     return xml.Save(path);
 }
 
-bool ImportProgramList(
-    const std::string& path, PlayList& list, sonarel::ISonarel& control, ILoadProgress& progress)
+bool ImportProgramList(const std::string& path, PlayList& list, sonarel::ISonarel& control,
+    ILoadProgress& progress, int* notFound)
 {
     CXmlparse xml;
     if (!xml.Load(path) || !xml.FindElement("KVProgram") || !xml.EnterElement())
         return false;
-    list.ClearAll();
-    ReadFileElements(xml, list, control, progress);
+    PlayList imported;
+    const ListReadReport report = ReadFileElements(xml, imported, control, progress, UnmeasuredRows::Drop);
     xml.LeaveElement();
+    if (notFound != nullptr)
+        *notFound = report.Unmeasured;
+    if (report.Named > 0 && report.Unmeasured == report.Named)
+        return false;
+    list.TakeRows(imported);
     return true;
 }

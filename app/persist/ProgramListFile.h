@@ -13,7 +13,7 @@ class ISonarel;
 // players or machines. Only the rows travel, as File elements like those of the configuration:
 //
 //   <KVProgram Version="1.0.0">
-//     <File Path="/music/a.mp3" BeginTime="08:00:00"/>
+//     <File Path="/music/a.mp3" BeginTime="08:00:00" Duration="00:03:12"/>
 //   </KVProgram>
 
 // Writes the list's rows; an empty list gives an empty KVProgram element. An existing file is
@@ -21,7 +21,9 @@ class ISonarel;
 [[nodiscard]] bool ExportProgramList(const PlayList& list, const std::string& path);
 
 // Replaces the list's rows with those of the file, measuring every file again and placing the rows
-// as the configuration reader does. False, with the list untouched, when the file cannot be read or
-// has no KVProgram root; true otherwise, even when no row could be listed.
-[[nodiscard]] bool ImportProgramList(
-    const std::string& path, PlayList& list, sonarel::ISonarel& control, ILoadProgress& progress);
+// as the configuration reader does; rows whose files cannot be measured are left out, and their
+// number goes to notFound. False, with the list untouched, when the file cannot be read, has no
+// KVProgram root, or names rows none of whose files could be measured (a list from a machine whose
+// files are not here must not empty the player's list); true otherwise, also for a file without rows.
+[[nodiscard]] bool ImportProgramList(const std::string& path, PlayList& list, sonarel::ISonarel& control,
+    ILoadProgress& progress, int* notFound = nullptr);

@@ -68,24 +68,27 @@ bool PlayList::AppendFile(std::string path, std::int64_t durationMs)
     return AppendRow(std::move(path), durationMs, begin, begin.Text());
 }
 
-AppendResult PlayList::AppendFileAt(std::string path, std::int64_t durationMs, std::string_view beginText)
+AppendResult PlayList::AppendFileAt(
+    std::string path, std::int64_t durationMs, std::string_view beginText, std::string missingReason)
 {
-    if (beginText.empty())
-        return AppendFile(std::move(path), durationMs) ? AppendResult::Appended : AppendResult::PastMidnight;
-    TimeOfDay begin(beginText);
-    if (!begin.Valid())
-        return AppendResult::InvalidBegin;
-    std::string text(beginText);
-    if (begin < LastEndTime()) {
-        begin = LastEndTime().PlusSeconds(1);
-        text = begin.Text();
+    TimeOfDay begin = LastEndTime().PlusSeconds(1);
+    std::string text = begin.Text();
+    if (!beginText.empty()) {
+        const TimeOfDay stored(beginText);
+        if (!stored.Valid())
+            return AppendResult::InvalidBegin;
+        if (!(stored < LastEndTime())) {
+            begin = stored;
+            text = beginText;
+        }
     }
-    return AppendRow(std::move(path), durationMs, begin, std::move(text)) ? AppendResult::Appended
-                                                                          : AppendResult::PastMidnight;
+    return AppendRow(std::move(path), durationMs, begin, std::move(text), std::move(missingReason))
+        ? AppendResult::Appended
+        : AppendResult::PastMidnight;
 }
 
-bool PlayList::AppendRow(
-    std::string path, std::int64_t durationMs, const TimeOfDay& begin, std::string beginText)
+bool PlayList::AppendRow(std::string path, std::int64_t durationMs, const TimeOfDay& begin,
+    std::string beginText, std::string missingReason)
 {
     durationMs = std::max<std::int64_t>(durationMs, 1000);
     TimeOfDay end = begin;
@@ -105,6 +108,7 @@ bool PlayList::AppendRow(
     }
     entry.Segment = SegmentText(segment);
     entry.Path = std::move(path);
+    entry.MissingReason = std::move(missingReason);
 
     const int row = RowCount();
     if (m_observer)
@@ -194,6 +198,7 @@ bool PlayList::SwapWithNext(int row)
     std::swap(first.File, second.File);
     std::swap(first.Duration, second.Duration);
     std::swap(first.Path, second.Path);
+    std::swap(first.MissingReason, second.MissingReason);
     std::swap(first.Selected, second.Selected);
     first.EndTime = firstEnd.Text();
     second.BeginTime = secondBegin.Text();
@@ -237,6 +242,30 @@ void PlayList::RemoveSelected()
 void PlayList::ClearAll()
 {
     RemoveRows(0, RowCount() - 1);
+}
+
+void PlayList::TakeRows(PlayList& source)
+{
+    if (&source == this)
+        return;
+    ClearAll();
+    if (source.Empty())
+        return;
+    const int last = source.RowCount() - 1;
+    if (source.m_observer)
+        source.m_observer->RowsAboutToBeRemoved(0, last);
+    std::vector<PlayListEntry> rows;
+    rows.swap(source.m_rows);
+    ++source.m_revision;
+    if (source.m_observer)
+        source.m_observer->RowsRemoved(0, last);
+
+    if (m_observer)
+        m_observer->RowsAboutToBeInserted(0, last);
+    m_rows = std::move(rows);
+    ++m_revision;
+    if (m_observer)
+        m_observer->RowsInserted(0, last);
 }
 
 void PlayList::RemoveFrom(int row)
@@ -292,6 +321,14 @@ void PlayList::SetChecked(int row, bool checked)
     if (!IsRow(row) || Row(row).Checked == checked)
         return;
     MutableRow(row).Checked = checked;
+    NotifyChanged(row, row);
+}
+
+void PlayList::SetMissingReason(int row, std::string_view reason)
+{
+    if (!IsRow(row) || Row(row).MissingReason == reason)
+        return;
+    MutableRow(row).MissingReason = std::string(reason);
     NotifyChanged(row, row);
 }
 

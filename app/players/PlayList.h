@@ -66,9 +66,10 @@ public:
     bool AppendFile(std::string path, std::int64_t durationMs);
     // Appends a row read from a stored list at its stored begin text. An empty text places the row as
     // AppendFile does. A begin earlier than the last row's end is raised to one second after it and
-    // shown as that time; otherwise the stored text is kept as it was written.
-    [[nodiscard]] AppendResult AppendFileAt(
-        std::string path, std::int64_t durationMs, std::string_view beginText);
+    // shown as that time; otherwise the stored text is kept as it was written. A row whose file is
+    // not there gets the reason, and its stored length as durationMs.
+    [[nodiscard]] AppendResult AppendFileAt(std::string path, std::int64_t durationMs,
+        std::string_view beginText, std::string missingReason = {});
 
     // Moves the row to newBegin and drags along every following row that was contiguous with it or
     // that it would now overlap, stopping at the first gap that is still wide enough; rows that would
@@ -90,6 +91,8 @@ public:
     // These leave the segment numbering as it was.
     void RemoveSelected();
     void ClearAll();
+    // Replaces every row with the rows of the source, which is left empty.
+    void TakeRows(PlayList& source);
     // Removes the row and every row after it.
     void RemoveFrom(int row);
 
@@ -105,8 +108,12 @@ public:
     [[nodiscard]] bool IsChecked(int row) const { return IsRow(row) && Row(row).Checked; }
     void SetChecked(int row, bool checked);
 
+    // Marks the row's file as not playable for the reason given, or as playable again (empty).
+    void SetMissingReason(int row, std::string_view reason);
+
 private:
-    bool AppendRow(std::string path, std::int64_t durationMs, const TimeOfDay& begin, std::string beginText);
+    bool AppendRow(std::string path, std::int64_t durationMs, const TimeOfDay& begin, std::string beginText,
+        std::string missingReason = {});
     void RemoveRows(int first, int last);
     PlayListEntry& MutableRow(int row) { return m_rows[static_cast<std::size_t>(row)]; }
 

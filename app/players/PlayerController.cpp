@@ -1,6 +1,9 @@
 #include "players/PlayerController.h"
 
+#include "persist/CalendarDate.h"
+#include "persist/FileExistence.h"
 #include "persist/TextConversions.h"
+#include "players/Clock.h"
 #include "players/MessageSink.h"
 #include "players/PlayerView.h"
 #include "players/Poster.h"
@@ -40,27 +43,43 @@ int StateImage(PlayerState state)
 
 } // namespace
 
-PlayerController::PlayerController(
-    Players& players, sonarel::ISonarel& control, IPlayerView& view, IMessageSink& messages, IPoster& poster)
+PlayerController::PlayerController(Players& players, sonarel::ISonarel& control, IPlayerView& view,
+    IMessageSink& messages, IPoster& poster, const IClock& clock)
     : m_players(players)
     , m_control(control)
     , m_view(view)
     , m_messages(messages)
     , m_poster(poster)
+    , m_clock(clock)
 {
 }
 
-void PlayerController::PlayFile(int player, const std::string& path)
+bool PlayerController::PlayFile(int player, const std::string& path)
 {
     if (!Players::IsPlayer(player))
-        return;
+        return false;
     const PlayerSetting setting = m_players.Slot(player).Setting;
     m_lastOpened[static_cast<std::size_t>(player)] = path;
     ++m_playSerial[static_cast<std::size_t>(player)];
-    (void)m_control.OpenStream(StreamOf(player), path.c_str(), setting.Device.c_str(), 0);
+    const bool opened = m_control.OpenStream(StreamOf(player), path.c_str(), setting.Device.c_str(), 0);
+    // The control refuses a named device that is not there (it never falls back to another one);
+    // the user must learn that the zone is silent because its device is missing.
+    m_deviceAbsent[static_cast<std::size_t>(player)]
+        = !opened && !setting.Device.empty() && !m_control.IsAudioDeviceExist(setting.Device.c_str());
     ApplySettings(player);
     (void)m_control.Play(StreamOf(player));
     SetState(player, PLAYER_RUNNING);
+    return opened;
+}
+
+void PlayerController::PlayRow(int player, int row)
+{
+    PlayList& list = m_players.Slot(player).List;
+    const std::string path = list.Row(row).Path;
+    if (PlayFile(player, path))
+        list.SetMissingReason(row, {});
+    else if (!ListedFileExists(path))
+        list.SetMissingReason(row, MISSING_FILE_NOT_FOUND);
 }
 
 void PlayerController::ApplySettings(int player)
@@ -117,7 +136,7 @@ void PlayerController::PlaySelected(int player)
         list.SetSelected(row, true);
         m_view.ScrollToRow(player, row);
     }
-    PlayFile(player, list.Row(row).Path);
+    PlayRow(player, row);
 }
 
 void PlayerController::PlayNextRow(int player)
@@ -158,7 +177,7 @@ void PlayerController::SelectRowAndPlay(int player, int row)
     m_view.FocusList(player);
     list.SetSelected(row, true);
     m_view.ScrollToRow(player, row);
-    PlayFile(player, list.Row(row).Path);
+    PlayRow(player, row);
 }
 
 bool PlayerController::CurrentIsManual() const
@@ -220,7 +239,7 @@ void PlayerController::PlayRowOnDoubleClick(int player, int row)
         || !m_players.Slot(player).List.IsRow(row))
         return;
     StopPlayer(player);
-    PlayFile(player, m_players.Slot(player).List.Row(row).Path);
+    PlayRow(player, row);
 }
 
 void PlayerController::SelectPlayer(int player)
@@ -257,6 +276,61 @@ const std::string& PlayerController::LastOpenedPath(int player) const
 {
     static const std::string none;
     return Players::IsPlayer(player) ? m_lastOpened[static_cast<std::size_t>(player)] : none;
+}
+
+void PlayerController::CheckDevices(bool onlyAbsent)
+{
+    for (int player = 0; player < PLAYER_COUNT; ++player) {
+        bool& absent = m_deviceAbsent[static_cast<std::size_t>(player)];
+        if (onlyAbsent && !absent)
+            continue;
+        const std::string& device = m_players.Slot(player).Setting.Device;
+        const bool nowAbsent = !device.empty() && !m_control.IsAudioDeviceExist(device.c_str());
+        if (nowAbsent != absent) {
+            absent = nowAbsent;
+            UpdateStatus(player);
+        }
+    }
+}
+
+bool PlayerController::DeviceAbsent(int player) const
+{
+    return Players::IsPlayer(player) && m_deviceAbsent[static_cast<std::size_t>(player)];
+}
+
+void PlayerController::RecheckMissingFiles()
+{
+    for (PlayerSlot& slot : m_players) {
+        PlayList& list = slot.List;
+        for (int row = 0; row < list.RowCount(); ++row) {
+            if (list.Row(row).MissingReason == MISSING_FILE_NOT_FOUND && ListedFileExists(list.Row(row).Path))
+                list.SetMissingReason(row, {});
+        }
+    }
+}
+
+void PlayerController::RefreshStatus(int player)
+{
+    if (Players::IsPlayer(player))
+        UpdateStatus(player);
+}
+
+std::string PlayerController::StatusTip(int player) const
+{
+    if (!Players::IsPlayer(player))
+        return {};
+    const PlayerSlot& slot = m_players.Slot(player);
+    std::string tip;
+    if (slot.TimerOn())
+        tip = timerStatusText;
+    else
+        tip = slot.State == PLAYER_IDLE ? PlayerStateText(PLAYER_STOPPED) : PlayerStateText(slot.State);
+    if (m_deviceAbsent[static_cast<std::size_t>(player)])
+        tip += "\nDevice not connected: " + slot.Setting.Device;
+    if (slot.Policy.Type != POLICY_WEEKLY && slot.Policy.EndDate.Valid()
+        && slot.Policy.EndDate < CalendarDate::AtTime(m_clock.Now()))
+        tip += "\nDate range ended: " + slot.Policy.EndDate.Text();
+    return tip;
 }
 
 void PlayerController::OnComplete(short hStreamId)
@@ -298,10 +372,7 @@ void PlayerController::SetState(int player, PlayerState state)
 void PlayerController::UpdateStatus(int player)
 {
     const PlayerSlot& slot = m_players.Slot(player);
-    if (slot.TimerOn())
-        m_view.ShowPlayerStatus(player, IMAGE_TIMER, timerStatusText);
-    else
-        m_view.ShowPlayerStatus(player, StateImage(slot.State), PlayerStateText(slot.State));
+    m_view.ShowPlayerStatus(player, slot.TimerOn() ? IMAGE_TIMER : StateImage(slot.State), StatusTip(player));
     if (player == m_current)
         m_view.ShowPlayButton(slot.State == PLAYER_RUNNING ? IMAGE_PAUSE : IMAGE_PLAY);
 }

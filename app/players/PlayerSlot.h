@@ -16,6 +16,9 @@ struct PlayerSlot {
     PlayerState State = PLAYER_IDLE;
     // Id of the player's running timer; 0 means the timer is off.
     std::uint32_t Timer = 0;
+    // Whether the timer runs again when the program starts: the last start or stop the user gave it.
+    // Stored in the configuration, so that an unattended machine plays again after a power cut.
+    bool TimerWanted = false;
 
     [[nodiscard]] bool TimerOn() const { return Timer != 0; }
 };

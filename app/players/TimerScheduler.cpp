@@ -31,15 +31,33 @@ TimerScheduler::TimerScheduler(Players& players, PlayerController& controller, s
 
 void TimerScheduler::StartPlayerTimer(int player)
 {
-    if (!Players::IsPlayer(player) || m_players.Slot(player).TimerOn())
+    if (!Players::IsPlayer(player))
+        return;
+    PlayerSlot& slot = m_players.Slot(player);
+    slot.TimerWanted = true;
+    if (slot.TimerOn())
         return;
     m_controller.StopPlayer(player);
-    m_players.Slot(player).Timer = m_timers.Start(player);
+    slot.Timer = m_timers.Start(player);
 }
 
 void TimerScheduler::StopPlayerTimer(int player)
 {
-    if (!Players::IsPlayer(player) || !m_players.Slot(player).TimerOn())
+    if (!Players::IsPlayer(player))
+        return;
+    m_players.Slot(player).TimerWanted = false;
+    HaltTimer(player);
+}
+
+void TimerScheduler::HaltAllTimers()
+{
+    for (int player = 0; player < PLAYER_COUNT; ++player)
+        HaltTimer(player);
+}
+
+void TimerScheduler::HaltTimer(int player)
+{
+    if (!m_players.Slot(player).TimerOn())
         return;
     m_timers.Stop(player);
     m_players.Slot(player).Timer = 0;

@@ -32,10 +32,14 @@ public:
     TimerScheduler& operator=(const TimerScheduler&) = delete;
 
     // Stops the player and starts its timer, unless the timer runs already. Nothing plays before
-    // the first tick, a second later.
+    // the first tick, a second later. The timer is to run again after a restart.
     void StartPlayerTimer(int player);
-    // Stops the timer and the player; nothing when the timer is off.
+    // Stops the timer and the player; nothing when the timer is off. The timer is to stay off after
+    // a restart.
     void StopPlayerTimer(int player);
+    // Stops every running timer and its player, leaving what the next start does as it was: how the
+    // program ends.
+    void HaltAllTimers();
 
     // The commands. The first two act on the controller's current player.
     void StartCurrentPlayerTimer();
@@ -80,6 +84,8 @@ private:
         std::vector<Window> windows;
     };
 
+    // Stops the timer and the player, if the timer runs.
+    void HaltTimer(int player);
     [[nodiscard]] const std::vector<Window>& WindowsOf(int player) const;
     // Whether the player's stream holds the file of the row.
     [[nodiscard]] bool StreamHasFile(int player, const std::string& path) const;

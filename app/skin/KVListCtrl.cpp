@@ -97,6 +97,19 @@ public:
         size.setHeight(std::max(size.height(), option.fontMetrics.height() + 6));
         return size;
     }
+
+protected:
+    // A row whose file is missing is written in the skin's grey, slanted.
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (!index.data(PlayListModel::MissingRole).toBool())
+            return;
+        const QColor grey = option->palette.color(QPalette::Disabled, QPalette::Text);
+        option->palette.setColor(QPalette::Text, grey);
+        option->palette.setColor(QPalette::HighlightedText, grey);
+        option->font.setItalic(true);
+    }
 };
 
 } // namespace

@@ -169,6 +169,12 @@ QVariant PlayListModel::data(const QModelIndex& index, int role) const
         return {};
     case PathRole:
         return ToQString(entry.Path);
+    case MissingRole:
+        return !entry.MissingReason.empty();
+    case Qt::ToolTipRole:
+        if (entry.MissingReason.empty())
+            return {};
+        return ToQString(entry.MissingReason + ": " + entry.Path);
     default:
         return {};
     }

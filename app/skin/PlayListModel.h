@@ -28,6 +28,8 @@ public:
     static constexpr int GroupFooterRole = Qt::UserRole + 3;
     // A list row's full path.
     static constexpr int PathRole = Qt::UserRole + 4;
+    // Whether a list row's file is missing; its tip (Qt::ToolTipRole) then says why.
+    static constexpr int MissingRole = Qt::UserRole + 5;
 
     // The list must outlive the model.
     explicit PlayListModel(PlayList& list, QObject* parent = nullptr);

@@ -96,14 +96,14 @@ TEST_F(PlayerSettingDlgTest, ValuesRoundTripThroughTheControls)
     settings[0].Volume = 42;
     CPlayerSettingDlg dialog(nullptr, &DefaultSkin(), settings, &devices, 0);
     Open(dialog);
-    EXPECT_EQ(dialog.DeviceList()->currentIndex(), 0);
+    EXPECT_EQ(dialog.DeviceList()->currentText(), QStringLiteral("Vanished Device (not connected)"));
     EXPECT_EQ(dialog.Panel()->GetSliderPos(CPlayerSettingDlg::ITEM_AMPLIFY), 25);
     EXPECT_EQ(dialog.ChannelList()->currentText(), QStringLiteral("Right Channel"));
 
     ClickItem(dialog.Bar(), CPlayerSettingDlg::ITEM_OK);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     const PlayerSetting& stored = dialog.Working()[0];
-    EXPECT_EQ(stored.Device, "");
+    EXPECT_EQ(stored.Device, "Vanished Device");
     EXPECT_FLOAT_EQ(stored.Amplify, 2.5F);
     EXPECT_EQ(stored.Balance, 10000);
     EXPECT_EQ(stored.Volume, 42);
@@ -133,6 +133,35 @@ TEST_F(PlayerSettingDlgTest, EditsToSeveralPlayersAreKeptAcrossSwitchingAndAppli
     EXPECT_EQ(dialog.Working()[2].Device, "Speakers (hda)");
     EXPECT_EQ(dialog.Working()[2].Volume, 30);
     EXPECT_EQ(dialog.Working()[1], settings[1]);
+}
+
+TEST_F(PlayerSettingDlgTest, AnAbsentDeviceStaysThePlayersUnlessAnotherIsPicked)
+{
+    CPlayerSettingDlg::Settings settings = Defaults();
+    settings[1].Device = "USB Adapter (usb1)";
+    settings[3].Device = "Garden (bt)";
+    CPlayerSettingDlg dialog(nullptr, &DefaultSkin(), settings, &devices, 1);
+    Open(dialog);
+    ASSERT_EQ(dialog.DeviceList()->count(), 4);
+    EXPECT_EQ(dialog.DeviceList()->currentText(), QStringLiteral("USB Adapter (usb1) (not connected)"));
+
+    // Only renamed, and switched through: the entry comes and goes with its player.
+    dialog.NameEdit()->setText(QStringLiteral("Hall"));
+    dialog.PlayerIdList()->setCurrentIndex(2);
+    EXPECT_EQ(dialog.DeviceList()->count(), 3);
+    EXPECT_EQ(dialog.DeviceList()->currentIndex(), 0);
+    dialog.PlayerIdList()->setCurrentIndex(3);
+    EXPECT_EQ(dialog.DeviceList()->currentText(), QStringLiteral("Garden (bt) (not connected)"));
+    // Picking another device is the one way to change it.
+    dialog.DeviceList()->setCurrentIndex(0);
+    dialog.PlayerIdList()->setCurrentIndex(1);
+    EXPECT_EQ(dialog.DeviceList()->currentText(), QStringLiteral("USB Adapter (usb1) (not connected)"));
+
+    ClickItem(dialog.Bar(), CPlayerSettingDlg::ITEM_OK);
+    EXPECT_EQ(dialog.Working()[1].Name, "Hall");
+    EXPECT_EQ(dialog.Working()[1].Device, "USB Adapter (usb1)");
+    EXPECT_EQ(dialog.Working()[2], settings[2]);
+    EXPECT_EQ(dialog.Working()[3].Device, "");
 }
 
 TEST_F(PlayerSettingDlgTest, CancelEndsWithoutAcceptance)

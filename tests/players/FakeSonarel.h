@@ -61,6 +61,8 @@ public:
 
     // Files that OpenStream fails on; the stream then reports no file.
     std::set<std::string> unopenable;
+    // Devices that are not connected: opens on them fail, and only these does IsAudioDeviceExist deny.
+    std::set<std::string> absentDevices;
     // Lengths of the files: MediaDetect measures them and a playing stream completes after them.
     // MediaDetect fails for a file not listed.
     std::map<std::string, std::int32_t> durations;
@@ -129,7 +131,7 @@ public:
         const std::u16string previous = stream->reported;
         *stream = Stream {};
         stream->graph = true;
-        if (unopenable.count(pszFileName) != 0) {
+        if (unopenable.count(pszFileName) != 0 || absentDevices.count(pszDevName) != 0) {
             // The real control keeps the previous file's name and leaves the stream stopped.
             stream->reported = previous;
             stream->state = hadGraph ? sonarel::STATE_STOPPED : sonarel::STATE_CLOSED;
@@ -275,10 +277,10 @@ public:
         Log("GetAudioDeviceNums");
         return 0;
     }
-    bool IsAudioDeviceExist(const char*) override
+    bool IsAudioDeviceExist(const char* pszDevName) override
     {
         Log("IsAudioDeviceExist");
-        return false;
+        return absentDevices.count(pszDevName) == 0;
     }
     bool SetAudioAmplify(short hStreamId, float fAmplify) override
     {

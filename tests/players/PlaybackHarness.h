@@ -44,6 +44,6 @@ struct PlaybackHarness {
     FakePoster poster;
     FakeTimers timers;
     FakeClock clock;
-    PlayerController controller { players, control, view, messages, poster };
+    PlayerController controller { players, control, view, messages, poster, clock };
     TimerScheduler scheduler { players, controller, control, timers, clock, messages };
 };

@@ -40,9 +40,9 @@ TEST_F(ProgramListFile, ExportWritesTheRowsInListOrder)
     EXPECT_EQ(WithoutFolder(ReadBytes(PathOf("list.xml"))),
         std::string(kHeader)
             + "<KVProgram Version=\"1.0.0\">\r\n"
-              "<File Path=\"morning &amp; news.mp3\" BeginTime=\"08:00:00\"/>\r\n"
-              "<File Path=\"jingle.mp3\" BeginTime=\"08:01:01\"/>\r\n"
-              "<File Path=\"noon.mp3\" BeginTime=\"12:0:0\"/>\r\n"
+              "<File Path=\"morning &amp; news.mp3\" BeginTime=\"08:00:00\" Duration=\"00:01:00\"/>\r\n"
+              "<File Path=\"jingle.mp3\" BeginTime=\"08:01:01\" Duration=\"00:00:05\"/>\r\n"
+              "<File Path=\"noon.mp3\" BeginTime=\"12:0:0\" Duration=\"00:00:05\"/>\r\n"
               "</KVProgram>\r\n");
 }
 
@@ -110,11 +110,21 @@ TEST_F(ProgramListFile, ImportListsTheFilesThatStillExistAtTheirBeginTimesWhereT
     control.durations[PathOf("b.mp3")] = 75 * 60 * 1000;
     control.durations[PathOf("d.mp3")] = 59 * 60 * 1000 + 59 * 1000;
     PlayList list;
-    ASSERT_TRUE(ImportProgramList(PathOf("list.xml"), list, control, progress));
+    int notFound = -1;
+    ASSERT_TRUE(ImportProgramList(PathOf("list.xml"), list, control, progress, &notFound));
 
     EXPECT_THAT(Rows(list),
         ElementsAre("a.mp3 08:00:00-08:01:00 Segment 1", "b.mp3 09:00:00-10:15:00 Segment 2",
             "c.mp3 10:15:01-10:16:01 Segment 2", "d.mp3 23:00:00-23:59:59 Segment 3"));
+    EXPECT_EQ(notFound, 1);
+
+    // A list none of whose files are here (another machine's) leaves the player's list alone.
+    for (const char* name : { "a.mp3", "b.mp3", "c.mp3", "d.mp3", "e.mp3" })
+        std::filesystem::remove(PathOf(name));
+    const std::vector<PlayListEntry> before = list.Rows();
+    EXPECT_FALSE(ImportProgramList(PathOf("list.xml"), list, control, progress, &notFound));
+    EXPECT_EQ(list.Rows(), before);
+    EXPECT_EQ(notFound, 6);
 }
 
 TEST_F(ProgramListFile, ExportReplacesAnExistingFile)
