@@ -125,6 +125,10 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes)
     const bool exists = ::stat(target.c_str(), &info) == 0;
     if (exists && !S_ISREG(info.st_mode))
         return false;
+    // Renaming over a file needs only the folder's permission: a file that its owner or the
+    // administrator made read-only (to lock it) must not be replaced behind their back.
+    if (exists && ::access(target.c_str(), W_OK) != 0)
+        return false;
 
     TemporaryFile temporary;
     FileDescriptor file(CreateTemporary(target, temporary));
