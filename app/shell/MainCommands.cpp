@@ -3,6 +3,8 @@
 #include "shell/panes/MainPanes.h"
 #include "skin/MenuEx.h"
 
+#include <QAction>
+
 #include <initializer_list>
 
 namespace {
@@ -11,6 +13,7 @@ namespace {
 struct Entry {
     int command = 0;
     const char* text = nullptr;
+    bool checkable = false;
 };
 
 constexpr Entry SEPARATOR {};
@@ -36,6 +39,7 @@ void AddEntries(
         }
         QAction* action = menu.addAction(QString::fromUtf8(entry.text));
         action->setData(entry.command);
+        action->setCheckable(entry.checkable);
         const int command = entry.command;
         QObject::connect(action, &QAction::triggered, context, [run, command] { run(command); });
     }
@@ -108,7 +112,8 @@ std::unique_ptr<CMenuEx> CreateMainMenu(CBaseSkin* skin, QObject* context, Comma
     AddEntries(*menu->AddSubMenu(QStringLiteral("File")),
         { { ID_PLAYER_SETTING, "Player Setting" }, { ID_SCHEDULE_POLICY, "Schedule Policy" }, SEPARATOR,
             { ID_EXPORT_LIST, "Export List" }, { ID_IMPORT_LIST, "Import List" }, SEPARATOR,
-            { ID_START_ALL_TIMERS, "Start All Timer" }, { ID_STOP_ALL_TIMERS, "Stop All Timer" }, SEPARATOR,
+            { ID_START_ALL_TIMERS, "Start All Timer" }, { ID_STOP_ALL_TIMERS, "Stop All Timer" },
+            { ID_START_WITH_SESSION, "Start With Desktop Session", true }, SEPARATOR,
             { ID_EXIT_SYSTEM, "Exit System" } },
         context, run);
     AddEntries(*menu->AddSubMenu(QStringLiteral("Edit")), EDIT_ENTRIES, context, run);
@@ -128,4 +133,17 @@ std::unique_ptr<CMenuEx> CreateListMenu(CBaseSkin* skin, QObject* context, Comma
     menu->addSeparator();
     AddEntries(*menu, PLAY_ENTRIES, context, run);
     return menu;
+}
+
+QAction* FindCommandAction(QMenu& menu, int command)
+{
+    for (QAction* action : menu.actions()) {
+        if (action->menu() != nullptr) {
+            if (QAction* found = FindCommandAction(*action->menu(), command))
+                return found;
+        } else if (action->data().toInt() == command) {
+            return action;
+        }
+    }
+    return nullptr;
 }

@@ -5,6 +5,8 @@
 
 class CBaseSkin;
 class CMenuEx;
+class QAction;
+class QMenu;
 class QObject;
 
 // The main window's commands; menus and pane buttons both run them by these ids.
@@ -33,6 +35,8 @@ enum MainCommand : int {
     ID_VISIT_HOMEPAGE = 32823,
     ID_CHECK_FOR_UPDATE = 32824,
     ID_ABOUT = 32825,
+    // A checked entry while the desktop session starts the program.
+    ID_START_WITH_SESSION = 32826,
 };
 
 // The command of a pane button, by the pane's id and the button's item id; 0 for none.
@@ -43,7 +47,9 @@ using CommandRunner = std::function<void(int command)>;
 
 // The menus carry each command's id as its action's data, and choosing an action calls run with it
 // for as long as context lives.
-// The main popup menu: File, Edit, Play and Help.
+// The main popup menu: File, Edit, Play and Help. "Start With Desktop Session" is checkable.
+// The action of a command in the menu or its submenus; nullptr when it has none.
+[[nodiscard]] QAction* FindCommandAction(QMenu& menu, int command);
 [[nodiscard]] std::unique_ptr<CMenuEx> CreateMainMenu(CBaseSkin* skin, QObject* context, CommandRunner run);
 // The play list's context menu.
 [[nodiscard]] std::unique_ptr<CMenuEx> CreateListMenu(CBaseSkin* skin, QObject* context, CommandRunner run);

@@ -9,8 +9,11 @@
 #include "skin/KVSkin.h"
 #include "skin/QtImageDecoder.h"
 
+#include "shell/Autostart.h"
+
 #include <QAbstractEventDispatcher>
 #include <QApplication>
+#include <QCommandLineParser>
 
 #include <cstdio>
 #include <cstdlib>
@@ -38,14 +41,28 @@ int CTessalyApp::Run(int argc, char** argv)
     QApplication application(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(PROGRAM_NAME));
     QApplication::setApplicationDisplayName(QString::fromUtf8(PROGRAM_NAME));
-    QApplication::setDesktopFileName(QStringLiteral("example.velloran.Tessaly"));
+    QApplication::setDesktopFileName(QString::fromLatin1(DESKTOP_ENTRY_ID.data(), DESKTOP_ENTRY_ID.size()));
+
+    // --help and an unknown option print to the terminal and end the process here.
+    QCommandLineParser options;
+    options.setApplicationDescription(
+        QStringLiteral("Plays scheduled audio on several output devices, each player on its own zone."));
+    options.addHelpOption();
+    const QCommandLineOption noTimers(QStringLiteral("no-timers"),
+        QStringLiteral("Start with every player's timer off, for maintenance. The timers that were on "
+                       "start again at the next start, unless they are changed meanwhile."));
+    options.addOption(noTimers);
+    options.process(application);
+
     const QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
     if (dispatcher == nullptr || !dispatcher->inherits("QEventDispatcherGlib")) {
         std::fputs(
             "Tessaly: the event loop does not run GLib's main context; playback cannot work.\n", stderr);
         return 1;
     }
-    return Run(DefaultSetup());
+    Setup setup = DefaultSetup();
+    setup.Window.StartTimers = !options.isSet(noTimers);
+    return Run(setup);
 }
 
 int CTessalyApp::Run(const Setup& setup)

@@ -15,6 +15,7 @@
 #include "players/PlayerController.h"
 #include "players/TimerScheduler.h"
 #include "shell/AudioFileTypes.h"
+#include "shell/Autostart.h"
 #include "shell/MainCommands.h"
 #include "shell/MessageBoxSink.h"
 #include "shell/ShellPrompts.h"
@@ -31,6 +32,7 @@
 
 #include "control/Sonarel.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -62,6 +64,9 @@ CTessalyDlg::Environment CTessalyDlg::DefaultEnvironment()
     environment.ConfigPath = ConfigurationPath();
     environment.ProgramFolder = ModuleDirectory();
     environment.VersionUrl = std::string(UPDATE_VERSION_URL);
+    environment.AutostartEntry = AutostartEntryPath();
+    environment.ProgramPath
+        = environment.ProgramFolder.empty() ? std::string() : environment.ProgramFolder + "Tessaly";
     environment.CreateControl
         = [](sonarel::ISonarelEvents* events) { return sonarel::CreateSonarel(events); };
     return environment;
@@ -134,10 +139,11 @@ bool CTessalyDlg::OnInitDialog()
     IPlayerView& view = *this;
     IPoster& poster = *this;
     IPlayerTimers& timers = *this;
-    m_controller = std::make_unique<PlayerController>(m_players, *m_control, view, Messages(), poster);
+    const IClock& clock = m_env.Clock != nullptr ? *m_env.Clock : m_systemClock;
+    m_controller = std::make_unique<PlayerController>(m_players, *m_control, view, Messages(), poster, clock);
     m_relay.SetTarget(m_controller.get());
-    m_scheduler = std::make_unique<TimerScheduler>(m_players, *m_controller, *m_control, timers,
-        m_env.Clock != nullptr ? *m_env.Clock : m_systemClock, Messages());
+    m_scheduler
+        = std::make_unique<TimerScheduler>(m_players, *m_controller, *m_control, timers, clock, Messages());
 
     if (!CreateLists())
         return false;
@@ -153,6 +159,13 @@ bool CTessalyDlg::OnInitDialog()
         m_panes.playerPanel->SetItemText(player, QString::fromStdString(m_players.Slot(player).Setting.Name));
     for (const auto& list : m_lists)
         list->GroupBySegment();
+    // Every player's panel item says from the start what keeps it from playing as set up.
+    m_controller->CheckDevices(false);
+    for (int player = 0; player < PLAYER_COUNT; ++player)
+        m_controller->RefreshStatus(player);
+    if (m_env.StartTimers)
+        RestoreTimers();
+    ShowAutostartState();
 
     ShowClock();
     if (m_env.AutomaticUpdateCheck)
@@ -185,8 +198,11 @@ void CTessalyDlg::ReadConfigurationFile()
     std::error_code error;
     if (std::filesystem::exists(m_env.ConfigPath, error)) {
         CLoadFileDlg progress(Skin(), this);
-        const bool read = ReadConfiguration(m_env.ConfigPath, m_players, *m_control, progress);
+        ConfigurationReadReport report;
+        const bool read = ReadConfiguration(m_env.ConfigPath, m_players, *m_control, progress, &report);
         progress.Hide();
+        if (read && report.DroppedRows > 0)
+            KeepReadConfiguration(report.DroppedRows);
         if (!read) {
             // The defaults stay, but the file they will replace is kept for the user to look at.
             const std::string kept = m_env.ConfigPath + ".bad";
@@ -201,6 +217,35 @@ void CTessalyDlg::ReadConfigurationFile()
     m_configurationRead = true;
 }
 
+void CTessalyDlg::KeepReadConfiguration(int droppedRows)
+{
+    // Once per run, and before the first write: the rows cannot be kept in the list (nothing tells
+    // how long they are), but the file that still names them must not be overwritten unseen.
+    const std::string kept = m_env.ConfigPath + ".bak";
+    std::error_code error;
+    std::filesystem::copy_file(
+        m_env.ConfigPath, kept, std::filesystem::copy_options::overwrite_existing, error);
+    std::fprintf(stderr,
+        "Tessaly: %d row(s) of %s name files that cannot be measured now and were not kept; %s\n",
+        droppedRows, m_env.ConfigPath.c_str(),
+        error ? ("the file could not be kept as " + kept + ": " + error.message()).c_str()
+              : ("the file as read is kept as " + kept).c_str());
+}
+
+void CTessalyDlg::RestoreTimers()
+{
+    for (int player = 0; player < PLAYER_COUNT; ++player) {
+        if (m_players.Slot(player).TimerWanted)
+            m_scheduler->StartPlayerTimer(player);
+    }
+}
+
+void CTessalyDlg::RecheckMissing()
+{
+    m_controller->CheckDevices(true);
+    m_controller->RecheckMissingFiles();
+}
+
 void CTessalyDlg::ShowClock()
 {
     const std::time_t now = m_env.Clock != nullptr ? m_env.Clock->Now() : m_systemClock.Now();
@@ -211,6 +256,8 @@ void CTessalyDlg::ShowClock()
         QString::asprintf("%02d:%02d:%02d", local.tm_hour, local.tm_min, local.tm_sec));
     m_panes.statusBar->SetItemText(CStatusWnd::ITEM_DATE,
         QString::asprintf("%04d-%02d-%02d", local.tm_year + 1900, local.tm_mon + 1, local.tm_mday));
+    if (m_controller && ++m_clockTicks % RECHECK_PERIOD_SECONDS == 0)
+        RecheckMissing();
 }
 
 void CTessalyDlg::OnStartupTimer()
@@ -266,12 +313,8 @@ void CTessalyDlg::Shutdown()
     SaveConfiguration();
     m_startupTimer.stop();
     m_clockTimer.stop();
-    if (m_scheduler) {
-        for (int player = 0; player < PLAYER_COUNT; ++player) {
-            if (m_players.Slot(player).TimerOn())
-                m_scheduler->StopPlayerTimer(player);
-        }
-    }
+    if (m_scheduler)
+        m_scheduler->HaltAllTimers();
 }
 
 void CTessalyDlg::ScheduleSave()
@@ -286,8 +329,29 @@ void CTessalyDlg::SaveConfiguration()
     // defaults.
     if (!m_configurationRead)
         return;
-    if (!m_env.ConfigPath.empty() && !WriteConfiguration(m_env.ConfigPath, m_players))
-        std::fprintf(stderr, "Tessaly: cannot write the configuration file %s\n", m_env.ConfigPath.c_str());
+    if (m_env.ConfigPath.empty())
+        return;
+    if (WriteConfiguration(m_env.ConfigPath, m_players)) {
+        ShowSaveProblem({});
+        return;
+    }
+    // The setup stays in memory and the next change tries again; a file the administrator made
+    // read-only is left as it is.
+    const bool readOnly = ::access(m_env.ConfigPath.c_str(), W_OK) != 0 && errno != ENOENT;
+    ShowSaveProblem(readOnly ? "the file is read-only" : "the file cannot be written");
+}
+
+void CTessalyDlg::ShowSaveProblem(const std::string& problem)
+{
+    if (problem == m_saveProblem)
+        return;
+    m_saveProblem = problem;
+    if (!problem.empty())
+        std::fprintf(stderr, "Tessaly: the configuration is not saved to %s: %s\n", m_env.ConfigPath.c_str(),
+            problem.c_str());
+    if (m_panes.statusBar)
+        m_panes.statusBar->SetItemText(CStatusWnd::ITEM_MESSAGE,
+            problem.empty() ? QString() : QStringLiteral("Setup not saved: %1").arg(ToQString(problem)));
 }
 
 int CTessalyDlg::CurrentPlayer() const
@@ -435,6 +499,9 @@ void CTessalyDlg::RunCommand(int command)
     case ID_ABOUT:
         OnAbout();
         break;
+    case ID_START_WITH_SESSION:
+        OnToggleAutostart();
+        break;
     default:
         break;
     }
@@ -447,6 +514,10 @@ void CTessalyDlg::RunCommand(int command)
     case ID_MOVE_UP:
     case ID_MOVE_DOWN:
     case ID_SET_BEGIN_TIME:
+    case ID_START_ALL_TIMERS:
+    case ID_STOP_ALL_TIMERS:
+    case ID_START_PLAYER_TIMER:
+    case ID_STOP_PLAYER_TIMER:
         ScheduleSave();
         break;
     default:
@@ -519,14 +590,17 @@ void CTessalyDlg::OnPlayerSetting()
         slot.Setting = changed;
         m_controller->ApplySettings(player);
     }
+    m_controller->CheckDevices(false);
 }
 
 void CTessalyDlg::OnSchedulePolicy()
 {
     PlayerSlot& slot = m_players.Slot(CurrentPlayer());
     CProgramDlg dialog(this, Skin(), &slot.Policy);
-    if (dialog.exec() == QDialog::Accepted)
-        slot.Policy = dialog.Policy();
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    slot.Policy = dialog.Policy();
+    m_controller->RefreshStatus(CurrentPlayer());
 }
 
 void CTessalyDlg::OnExportList()
@@ -546,11 +620,17 @@ void CTessalyDlg::OnImportList()
     if (path.isEmpty())
         return;
     CLoadFileDlg progress(Skin(), this);
-    const bool imported = ImportProgramList(path.toStdString(), CurrentList(), *m_control, progress);
+    int notFound = 0;
+    const bool imported
+        = ImportProgramList(path.toStdString(), CurrentList(), *m_control, progress, &notFound);
     progress.Hide();
     if (imported) {
         RegroupCurrentList();
-        Messages().ShowMessage("Program import successful!", MESSAGE_CAPTION, MessageIcon::Information);
+        std::string message = "Program import successful!";
+        if (notFound > 0)
+            message += "\n" + std::to_string(notFound) + (notFound == 1 ? " file was" : " files were")
+                + " not found.";
+        Messages().ShowMessage(message, MESSAGE_CAPTION, MessageIcon::Information);
     } else {
         Messages().ShowMessage("Program import failed!", MESSAGE_CAPTION, MessageIcon::Error);
     }
@@ -592,6 +672,24 @@ void CTessalyDlg::OnCheckForUpdate()
 {
     CVersionUpdateDlg dialog(m_checker.get(), Skin(), CURRENT_MAJOR_ID, CURRENT_MINOR_ID, 0, 0, this);
     dialog.exec();
+}
+
+void CTessalyDlg::OnToggleAutostart()
+{
+    const bool enable = !AutostartEnabled(m_env.AutostartEntry);
+    if (!SetAutostart(m_env.AutostartEntry, enable, m_env.ProgramPath))
+        Messages().ShowMessage("Can not " + std::string(enable ? "write" : "remove")
+                + " the autostart entry \"" + m_env.AutostartEntry + "\"",
+            MESSAGE_CAPTION, MessageIcon::Error);
+    ShowAutostartState();
+}
+
+void CTessalyDlg::ShowAutostartState()
+{
+    if (!m_mainMenu)
+        return;
+    if (QAction* action = FindCommandAction(*m_mainMenu, ID_START_WITH_SESSION))
+        action->setChecked(AutostartEnabled(m_env.AutostartEntry));
 }
 
 void CTessalyDlg::OnAbout()

@@ -55,6 +55,8 @@ public:
     static constexpr int LIST_ID_BASE = 200;
     // How long after a change of the players the configuration is written.
     static constexpr int SAVE_DELAY_MS = 2000;
+    // How often absent devices and missing files are looked for again, in clock ticks (seconds).
+    static constexpr int RECHECK_PERIOD_SECONDS = 10;
 
     using ControlFactory = std::function<std::unique_ptr<sonarel::ISonarel>(sonarel::ISonarelEvents*)>;
 
@@ -77,6 +79,12 @@ public:
         const IClock* Clock = nullptr;
         // Whether the window checks for a newer version shortly after it starts.
         bool AutomaticUpdateCheck = true;
+        // Whether the timers that ran when the configuration was written start again; off for
+        // maintenance (the stored timer states are kept for the next start unless changed).
+        bool StartTimers = true;
+        // The desktop session's autostart entry, and the program it starts.
+        std::string AutostartEntry;
+        std::string ProgramPath;
     };
     [[nodiscard]] static Environment DefaultEnvironment();
 
@@ -139,6 +147,10 @@ private:
 
     [[nodiscard]] bool CreateLists();
     void ReadConfigurationFile();
+    // Keeps the file as read in "<file>.bak" before a write would lose rows of it.
+    void KeepReadConfiguration(int droppedRows);
+    // Starts the timers that were on when the configuration was written.
+    void RestoreTimers();
     void ShowClock();
     void OnStartupTimer();
     void OnUpdateFound(const UpdateResult& result);
@@ -149,6 +161,11 @@ private:
     // players stopped.
     void Shutdown();
 
+    // Every few seconds: whether absent devices and missing files have come back.
+    void RecheckMissing();
+    void ShowSaveProblem(const std::string& problem);
+    void OnToggleAutostart();
+    void ShowAutostartState();
     void OnPlayerSetting();
     void OnSchedulePolicy();
     void OnExportList();
@@ -182,6 +199,9 @@ private:
     bool m_shutDown = false;
     // Set once the configuration file was read (or found missing); before, nothing is written.
     bool m_configurationRead = false;
+    // What the last failed save said, so that it is told once and not at every retry.
+    std::string m_saveProblem;
+    int m_clockTicks = 0;
     // Last, so that it goes first: its workers may still be reporting to this window.
     std::unique_ptr<CVersionUpdate> m_checker;
 };

@@ -112,10 +112,13 @@ struct MainWindowRig {
     FakeControl* control = nullptr;
     // Set before Open: the update check is off unless a version document is given.
     std::string versionUrl;
+    // Set before Open: whether the stored timers start again.
+    bool startTimers = true;
     std::unique_ptr<CTessalyDlg> window;
 
     [[nodiscard]] std::string Folder() const { return folder.path().toStdString() + "/"; }
     [[nodiscard]] std::string ConfigPath() const { return Folder() + "Tessaly.cfg"; }
+    [[nodiscard]] std::string AutostartPath() const { return Folder() + "autostart/tessaly.desktop"; }
     // Creates an empty file in the scratch folder and returns its path.
     std::string MakeFile(const std::string& name) const;
 

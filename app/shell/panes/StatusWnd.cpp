@@ -1,5 +1,7 @@
 #include "shell/panes/StatusWnd.h"
 
+#include <algorithm>
+
 CStatusWnd::CStatusWnd(CBaseSkin* skin, QWidget* parent)
     : CBaseWnd(skin, parent)
 {
@@ -30,5 +32,22 @@ bool CStatusWnd::OnCreate()
         if (!AddItem(item))
             return false;
     }
-    return true;
+    SkinItem message;
+    message.id = ITEM_MESSAGE;
+    message.layout = LAYOUT_LEFT_BOTTOM;
+    message.heightPercent = 100.0F;
+    message.marginLeft = 6;
+    return AddItem(message);
+}
+
+int CStatusWnd::OnLayoutItem(SkinItem* item)
+{
+    if (item == nullptr || item->id != ITEM_MESSAGE)
+        return 0;
+    const SkinItem* date = FindItem(ITEM_DATE);
+    item->rect.left = item->marginLeft;
+    item->rect.right = std::max(item->rect.left, (date != nullptr ? date->rect.left : width()) - 4);
+    item->rect.top = 0;
+    item->rect.bottom = height();
+    return 1;
 }

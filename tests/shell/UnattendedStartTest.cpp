@@ -1,0 +1,140 @@
+// The main window on a machine nobody watches: it starts the timers that were on, keeps the file
+// it read before a write would lose rows of it, tells a player's absent device and a missing row,
+// changes nothing on an import that finds no file, and turns its start with the session on and off.
+
+#include "ShellTestSupport.h"
+
+#include "players/PlayListEntry.h"
+#include "shell/MainCommands.h"
+#include "skin/MenuEx.h"
+#include "support_qt/QtTestApplication.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+
+#include <fstream>
+#include <sstream>
+
+using shelltest::MainWindowRig;
+
+namespace {
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// A configuration with player 1 timed on an absent device, player 2 timed with a row whose file is
+// gone but whose length is stored, and player 3 with a row that no stored length can keep.
+std::string Configuration(MainWindowRig& rig)
+{
+    const std::string here = rig.MakeFile("here.mp3");
+    return "<KVConfig Version=\"1.0.0\">"
+           "<Player ID=\"1\" Device=\"USB Adapter (usb1)\" Timer=\"1\"><File Path=\""
+        + here
+        + "\" BeginTime=\"08:00:00\"/></Player>"
+          "<Player ID=\"2\" Timer=\"1\"><File Path=\""
+        + rig.Folder()
+        + "share/gone.mp3\" BeginTime=\"09:00:00\" Duration=\"00:02:00\"/></Player>"
+          "<Player ID=\"3\" Timer=\"0\"><File Path=\""
+        + rig.Folder() + "old.mp3\" BeginTime=\"10:00:00\"/></Player></KVConfig>";
+}
+
+TEST(UnattendedStart, TheStoredTimersStartAgainAndNothingThatIsAwayIsLost)
+{
+    MainWindowRig rig;
+    const std::string stored = Configuration(rig);
+    std::ofstream(rig.ConfigPath()) << stored;
+    rig.Open();
+    Players& players = rig.window->GetPlayers();
+
+    EXPECT_TRUE(players.Slot(1).TimerOn());
+    EXPECT_TRUE(players.Slot(2).TimerOn());
+    EXPECT_FALSE(players.Slot(3).TimerOn());
+    // Stopped until the timer's first tick.
+    EXPECT_EQ(rig.window->Panes().playerPanel->FindItem(1)->tip.toStdString(),
+        "Stopped\nDevice not connected: USB Adapter (usb1)");
+    ASSERT_EQ(players.Slot(2).List.RowCount(), 1);
+    EXPECT_EQ(players.Slot(2).List.Row(0).MissingReason, MISSING_FILE_NOT_FOUND);
+    // The row that nothing could keep is gone, but the file that named it was kept first.
+    EXPECT_TRUE(players.Slot(3).List.Empty());
+    EXPECT_EQ(ReadFile(rig.ConfigPath() + ".bak"), stored);
+
+    rig.window->RunCommand(ID_EXIT_SYSTEM);
+    const std::string written = ReadFile(rig.ConfigPath());
+    EXPECT_NE(written.find("Device=\"USB Adapter (usb1)\" Volume=\"0\" Balance=\"0\" Amplify=\"1.000000\" "
+                           "Timer=\"1\""),
+        std::string::npos)
+        << written;
+    EXPECT_NE(
+        written.find("share/gone.mp3\" BeginTime=\"09:00:00\" Duration=\"00:02:00\"/>"), std::string::npos)
+        << written;
+}
+
+TEST(UnattendedStart, WithoutTimersNoneStartsAndTheStoredOnesAreKeptForTheNextStart)
+{
+    MainWindowRig rig;
+    std::ofstream(rig.ConfigPath()) << Configuration(rig);
+    rig.startTimers = false;
+    rig.Open();
+    for (const PlayerSlot& slot : rig.window->GetPlayers())
+        EXPECT_FALSE(slot.TimerOn());
+    rig.window->RunCommand(ID_EXIT_SYSTEM);
+    const std::string written = ReadFile(rig.ConfigPath());
+    EXPECT_NE(written.find("<Player ID=\"2\" Name=\"Player Three\" Device=\"\" Volume=\"0\" Balance=\"0\" "
+                           "Amplify=\"1.000000\" Timer=\"1\">"),
+        std::string::npos)
+        << written;
+}
+
+TEST(UnattendedStart, AnImportThatFindsNoFileChangesNothingAndAPartialOneSaysWhatWasMissing)
+{
+    MainWindowRig rig;
+    rig.Open();
+    const std::string list = rig.Folder() + "list.xml";
+    const auto writeList = [&](const std::vector<std::string>& files) {
+        std::ofstream out(list);
+        out << "<KVProgram Version=\"1.0.0\">";
+        for (const std::string& file : files)
+            out << "<File Path=\"" << file << "\" BeginTime=\"\"/>";
+        out << "</KVProgram>";
+    };
+    rig.prompts.importPath = QString::fromStdString(list);
+    rig.window->AddFiles({ QString::fromStdString(rig.MakeFile("kept.mp3")) });
+
+    writeList({ rig.Folder() + "elsewhere/a.mp3", rig.Folder() + "elsewhere/b.mp3" });
+    rig.window->RunCommand(ID_IMPORT_LIST);
+    EXPECT_EQ(rig.messages.messages.back().text, "Program import failed!");
+    EXPECT_EQ(rig.window->GetPlayers().Slot(0).List.RowCount(), 1);
+
+    writeList({ rig.MakeFile("new.mp3"), rig.Folder() + "elsewhere/b.mp3" });
+    rig.window->RunCommand(ID_IMPORT_LIST);
+    EXPECT_EQ(rig.messages.messages.back().text, "Program import successful!\n1 file was not found.");
+    EXPECT_EQ(rig.window->GetPlayers().Slot(0).List.Row(0).File, "new.mp3");
+}
+
+TEST(UnattendedStart, StartWithTheDesktopSessionWritesAndRemovesTheAutostartEntry)
+{
+    MainWindowRig rig;
+    rig.Open();
+    QAction* entry = FindCommandAction(*rig.window->MainMenu(), ID_START_WITH_SESSION);
+    ASSERT_NE(entry, nullptr);
+    EXPECT_TRUE(entry->isCheckable());
+    EXPECT_FALSE(entry->isChecked());
+
+    entry->trigger();
+    EXPECT_TRUE(entry->isChecked());
+    const std::string written = ReadFile(rig.AutostartPath());
+    EXPECT_NE(written.find("Exec=\"" + rig.Folder() + "Tessaly\"\n"), std::string::npos) << written;
+
+    entry->trigger();
+    EXPECT_FALSE(entry->isChecked());
+    EXPECT_FALSE(std::filesystem::exists(rig.AutostartPath()));
+    EXPECT_TRUE(rig.messages.messages.empty());
+}
+
+} // namespace
