@@ -15,6 +15,8 @@
 
 #include <chrono>
 #include <cmath>
+#include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -146,6 +148,52 @@ double ToSeconds(WallClock::time_point time)
     return std::chrono::duration<double>(time.time_since_epoch()).count();
 }
 
+// What a shell command printed; empty when it failed.
+std::string CommandOutput(const std::string& command)
+{
+    std::string output;
+    if (FILE* pipe = ::popen(command.c_str(), "r")) {
+        char buffer[256];
+        while (std::fgets(buffer, sizeof buffer, pipe) != nullptr)
+            output += buffer;
+        if (::pclose(pipe) != 0)
+            output.clear();
+    }
+    return output;
+}
+
+// A zone that comes up while the program runs (a USB adapter plugged in late), gone again at the
+// end of the test whatever happens.
+class LateZone {
+public:
+    LateZone(std::string sink, const std::string& description)
+        : m_sink(std::move(sink))
+        , m_description(description)
+    {
+    }
+    LateZone(const LateZone&) = delete;
+    LateZone& operator=(const LateZone&) = delete;
+    ~LateZone()
+    {
+        if (!m_module.empty())
+            (void)CommandOutput("pactl unload-module " + m_module);
+    }
+
+    [[nodiscard]] bool Plug()
+    {
+        m_module = CommandOutput("pactl load-module module-null-sink sink_name=" + m_sink
+            + " 'sink_properties=\"device.description='\\''" + m_description + "'\\''\"'");
+        while (!m_module.empty() && (m_module.back() == '\n' || m_module.back() == ' '))
+            m_module.pop_back();
+        return !m_module.empty();
+    }
+
+private:
+    std::string m_sink;
+    std::string m_description;
+    std::string m_module;
+};
+
 std::string ReadText(const fs::path& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -191,12 +239,12 @@ protected:
         }
     }
 
-    void MakeTone(const fs::path& path, double frequency)
+    void MakeTone(const fs::path& path, double frequency, int seconds = TONE_SECONDS)
     {
         ChildProcess ffmpeg;
         ASSERT_TRUE(ffmpeg.Start(
             { "ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
-                "sine=f=" + std::to_string(static_cast<int>(frequency)) + ":d=" + std::to_string(TONE_SECONDS)
+                "sine=f=" + std::to_string(static_cast<int>(frequency)) + ":d=" + std::to_string(seconds)
                     + ",volume=2,pan=stereo|c0=c0|c1=c0",
                 "-c:a", "pcm_s16le", path.string() }))
             << ffmpeg.Error();
@@ -360,13 +408,13 @@ TEST_F(ProgramRunTest, TimedTonesSoundOnTheirZonesAndTheConfigurationSurvives)
     EXPECT_NE(playerA.find("Name=\"Lobby\" Device=\"Zone 1 (zone1)\""), std::string::npos) << playerA;
     EXPECT_NE(playerA.find(EVERY_DAY), std::string::npos) << playerA;
     EXPECT_NE(playerA.find("<File Path=\"" + (work / "tone-a.wav").string() + "\" BeginTime=\""
-                  + ClockText(beginA) + "\"/>"),
+                  + ClockText(beginA) + "\" Duration=\"00:00:04\"/>"),
         std::string::npos)
         << playerA;
     EXPECT_NE(playerB.find("Name=\"Terrace\" Device=\"Zone 3 (zone3)\""), std::string::npos) << playerB;
     EXPECT_NE(playerB.find(EVERY_DAY), std::string::npos) << playerB;
     EXPECT_NE(playerB.find("<File Path=\"" + (work / "tone-b.wav").string() + "\" BeginTime=\""
-                  + ClockText(beginB) + "\"/>"),
+                  + ClockText(beginB) + "\" Duration=\"00:00:04\"/>"),
         std::string::npos)
         << playerB;
     // The other players are written with their defaults and no rows.
@@ -375,6 +423,115 @@ TEST_F(ProgramRunTest, TimedTonesSoundOnTheirZonesAndTheConfigurationSurvives)
         EXPECT_FALSE(element.empty()) << "player " << other << " is missing";
         EXPECT_EQ(element.find("<File "), std::string::npos) << element;
     }
+}
+
+} // namespace
+
+namespace {
+
+// A zone whose device and file are not there when the program starts (a USB adapter and a share
+// that come up late): its player's timer comes back by itself, the row plays on that zone only
+// once both are there, and the configuration written at the end still holds the device and the
+// row. Started with --no-timers, the same program plays nothing.
+TEST_F(ProgramRunTest, AZoneAndAFileThatComeUpLatePlayThereOnlyAndTheSetupSurvives)
+{
+    constexpr int PLAYER_LATE = 4;
+    constexpr int LATE_TONE_SECONDS = 8;
+    // The row begins this long after the program starts; the zone and the file come two seconds
+    // into its window, ten seconds after the start.
+    constexpr int LATE_LEAD_SECONDS = 8;
+    constexpr int PLUG_SECONDS = 10;
+    const fs::path staged = work / "staged.wav";
+    const fs::path late = work / "share" / "late.wav";
+    ASSERT_NO_FATAL_FAILURE(MakeTone(staged, FREQUENCY_A, LATE_TONE_SECONDS));
+    const int span = PLUG_SECONDS + LATE_TONE_SECONDS + 40;
+    if (const int left = SecondsToMidnight(std::time(nullptr)); left < span)
+        std::this_thread::sleep_for(std::chrono::seconds(left + 1));
+
+    const auto writeConfiguration = [&](std::time_t begin) {
+        std::ofstream(work / "Tessaly.cfg")
+            << "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<KVConfig Version=\"1.0.0\">\n<Player ID=\""
+            << PLAYER_LATE << "\" Name=\"Annex\" Device=\"Zone 4 (zone4)\" Volume=\"100\" Balance=\"0\" "
+            << "Amplify=\"1.000000\" Timer=\"1\">\n"
+            << EVERY_DAY << "\n<File Path=\"" << late.string() << "\" BeginTime=\"" << ClockText(begin)
+            << "\" Duration=\"00:00:0" << LATE_TONE_SECONDS << "\"/>\n</Player>\n</KVConfig>\n";
+    };
+    const std::time_t launch = std::time(nullptr) + 1;
+    const std::time_t begin = launch + LATE_LEAD_SECONDS;
+    writeConfiguration(begin);
+
+    ASSERT_TRUE(x.Start()) << x.Error();
+    std::vector<std::unique_ptr<MonitorRecorder>> zones;
+    for (const char* sink : { "zone1", "zone2", "zone3" }) {
+        zones.push_back(std::make_unique<MonitorRecorder>(sink));
+        ASSERT_TRUE(zones.back()->Start()) << zones.back()->Error();
+    }
+    std::this_thread::sleep_until(WallClock::from_time_t(launch));
+    ASSERT_TRUE(program.Start(ProgramCommand())) << program.Error();
+    const unsigned long window = x.WaitForWindowOf(program, 90s, MAIN_MIN_WIDTH, MAIN_MIN_HEIGHT);
+    ASSERT_NE(window, 0UL) << x.Error();
+
+    // No click: the timer that was on runs again. Then the adapter and the share come up.
+    std::this_thread::sleep_until(WallClock::from_time_t(launch + PLUG_SECONDS));
+    LateZone zone4("zone4", "Zone 4");
+    ASSERT_TRUE(zone4.Plug());
+    MonitorRecorder zone4Monitor("zone4");
+    ASSERT_TRUE(zone4Monitor.Start()) << zone4Monitor.Error();
+    const double plugged = ToSeconds(WallClock::now());
+    (void)zone4Monitor.TakeSamples();
+    fs::create_directories(late.parent_path());
+    fs::rename(staged, late);
+
+    std::this_thread::sleep_until(WallClock::from_time_t(begin + LATE_TONE_SECONDS) + 1s);
+    EXPECT_TRUE(zone4Monitor.Stop()) << zone4Monitor.Error();
+    for (const auto& zone : zones)
+        EXPECT_TRUE(zone->Stop()) << zone->Error();
+    ASSERT_TRUE(program.Running()) << "the program ended while it played: " << program.Outcome();
+
+    const ZoneSound annex = Analyse(zone4Monitor.Samples(), plugged);
+    ASSERT_FALSE(annex.silent) << "nothing sounded on Zone 4 once it was there";
+    std::cout << "[ measure ] Zone 4: sounding " << annex.levels.Seconds(RATE) << " s from "
+              << annex.onset - plugged << " s after it came up\n";
+    // The next tick after the zone and the file are there starts the row; its window closes 6 s later.
+    EXPECT_LT(annex.onset - plugged, 2.5);
+    EXPECT_GT(annex.levels.Seconds(RATE), 3.0);
+    EXPECT_GT(annex.toneA - annex.toneB, 40.0);
+    for (std::size_t zone = 0; zone < zones.size(); ++zone)
+        EXPECT_TRUE(IsSilent(zones[zone]->Samples(), kSilenceDbfs))
+            << "something sounded on Zone " << zone + 1;
+
+    XServer::Geometry geometry;
+    ASSERT_TRUE(x.GetGeometry(window, geometry)) << x.Error();
+    ASSERT_TRUE(x.Click(window, geometry.width - CLOSE_FROM_RIGHT, CLOSE_Y)) << x.Error();
+    ASSERT_TRUE(program.Wait(30s)) << "the program did not end after its close button was clicked";
+    EXPECT_TRUE(program.ExitedWith(0)) << program.Outcome();
+    const std::string annexElement = PlayerElement(ReadText(work / "Tessaly.cfg"), PLAYER_LATE);
+    EXPECT_NE(annexElement.find("Device=\"Zone 4 (zone4)\""), std::string::npos) << annexElement;
+    EXPECT_NE(annexElement.find("Timer=\"1\""), std::string::npos) << annexElement;
+    EXPECT_NE(annexElement.find("<File Path=\"" + late.string() + "\" BeginTime=\"" + ClockText(begin)
+                  + "\" Duration=\"00:00:08\"/>"),
+        std::string::npos)
+        << annexElement;
+
+    // For maintenance: the same setup with a row due soon, started without its timers, stays silent.
+    const std::time_t quietBegin = std::time(nullptr) + 3;
+    writeConfiguration(quietBegin);
+    MonitorRecorder quietMonitor("zone4");
+    ASSERT_TRUE(quietMonitor.Start()) << quietMonitor.Error();
+    std::vector<std::string> command = ProgramCommand();
+    command.emplace_back("--no-timers");
+    ChildProcess maintenance;
+    ASSERT_TRUE(maintenance.Start(command)) << maintenance.Error();
+    std::this_thread::sleep_until(WallClock::from_time_t(quietBegin + 4));
+    EXPECT_TRUE(maintenance.Running()) << maintenance.Outcome() << maintenance.ErrorOutput();
+    EXPECT_TRUE(quietMonitor.Stop()) << quietMonitor.Error();
+    EXPECT_TRUE(IsSilent(quietMonitor.Samples(), kSilenceDbfs))
+        << "a timer ran although --no-timers was given";
+    maintenance.Stop(SIGTERM, 15s);
+    EXPECT_TRUE(maintenance.ExitedWith(0)) << maintenance.Outcome() << maintenance.ErrorOutput();
+    // The stored timer stays on for the next ordinary start.
+    EXPECT_NE(
+        PlayerElement(ReadText(work / "Tessaly.cfg"), PLAYER_LATE).find("Timer=\"1\""), std::string::npos);
 }
 
 } // namespace
