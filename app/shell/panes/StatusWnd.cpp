@@ -37,6 +37,7 @@ bool CStatusWnd::OnCreate()
     message.layout = LAYOUT_LEFT_BOTTOM;
     message.heightPercent = 100.0F;
     message.marginLeft = 6;
+    message.textAlign = TEXTALIGN_LEFT;
     return AddItem(message);
 }
 
