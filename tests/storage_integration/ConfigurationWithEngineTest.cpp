@@ -56,7 +56,7 @@ protected:
     sonarel::ISonarelEvents events;
 };
 
-TEST_F(ConfigurationWithEngineTest, ListedFilesAreMeasuredByTheEngineAndDevicesCheckedAgainstTheZones)
+TEST_F(ConfigurationWithEngineTest, ListedFilesAreMeasuredByTheEngineAndDevicesKeptWhetherOrNotThere)
 {
     // Stored durations are absent on purpose: every length comes from the file itself.
     const std::string path = Write("<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n"
@@ -79,10 +79,10 @@ TEST_F(ConfigurationWithEngineTest, ListedFilesAreMeasuredByTheEngineAndDevicesC
     ASSERT_TRUE(ReadConfiguration(path, players, *control, progress));
 
     EXPECT_EQ(players.Slot(0).Setting.Device, "Zone 2 (zone2)");
-    EXPECT_EQ(players.Slot(1).Setting.Device, "") << "a device the server does not have is dropped";
+    EXPECT_EQ(players.Slot(1).Setting.Device, "Zone 9 (zone9)") << "a device that may come later is kept";
 
     const PlayList& list = players.Slot(0).List;
-    ASSERT_EQ(list.RowCount(), 4) << "the missing file is dropped";
+    ASSERT_EQ(list.RowCount(), 4) << "the missing file without a stored length is dropped";
     const char* durations[] = { "00:00:03", "00:00:03", "00:00:03", "00:00:10" };
     const char* begins[] = { "08:00:00", "08:00:04", "08:00:08", "09:00:00" };
     const char* ends[] = { "08:00:03", "08:00:07", "08:00:11", "09:00:10" };
