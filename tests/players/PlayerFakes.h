@@ -185,3 +185,9 @@ inline std::time_t LocalTime(int year, int month, int day, int hour, int minute,
     local.tm_isdst = isDst;
     return std::mktime(&local);
 }
+
+// 2026-06-03 is a Wednesday, a day the default weekly policy plays.
+inline std::time_t June3(int hour, int minute, int second)
+{
+    return LocalTime(2026, 6, 3, hour, minute, second);
+}

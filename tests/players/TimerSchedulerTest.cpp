@@ -8,12 +8,6 @@ using ::testing::IsEmpty;
 
 namespace {
 
-// 2026-06-03 is a Wednesday, a day the default weekly policy plays.
-std::time_t June3(int hour, int minute, int second)
-{
-    return LocalTime(2026, 6, 3, hour, minute, second);
-}
-
 class TimerSchedulerTest : public ::testing::Test {
 protected:
     // Starts the player's timer at the given time and forgets the calls it made.

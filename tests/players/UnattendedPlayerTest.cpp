@@ -12,12 +12,6 @@
 
 namespace {
 
-// 2026-06-03 is a Wednesday, a day the default weekly policy plays.
-std::time_t June3(int hour, int minute, int second)
-{
-    return LocalTime(2026, 6, 3, hour, minute, second);
-}
-
 class UnattendedPlayerTest : public ::testing::Test {
 protected:
     void StartTimerAt(int player, std::time_t when)

@@ -23,16 +23,9 @@
 #include <sstream>
 
 using shelltest::MainWindowRig;
+using shelltest::ReadFile;
 
 namespace {
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // The height of a pane's place: its window lies 1 pixel inside it all round.
 int Height(const QWidget* widget)

@@ -104,6 +104,9 @@ public:
     std::vector<QUrl> openedUrls;
 };
 
+// The whole text of a file; empty when it cannot be read.
+[[nodiscard]] std::string ReadFile(const std::string& path);
+
 // A main window in a scratch folder, with the fakes above.
 struct MainWindowRig {
     QTemporaryDir folder;

@@ -17,16 +17,9 @@
 #include <sstream>
 
 using shelltest::MainWindowRig;
+using shelltest::ReadFile;
 
 namespace {
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // A configuration with player 1 timed on an absent device, player 2 timed with a row whose file is
 // gone but whose length is stored, and player 3 with a row that no stored length can keep.

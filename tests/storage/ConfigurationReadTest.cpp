@@ -12,18 +12,6 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-// Noon on 15 June 2031, local time.
-std::time_t June15()
-{
-    std::tm local {};
-    local.tm_year = 2031 - 1900;
-    local.tm_mon = 5;
-    local.tm_mday = 15;
-    local.tm_hour = 12;
-    local.tm_isdst = -1;
-    return std::mktime(&local);
-}
-
 std::vector<std::string> Rows(const PlayList& list)
 {
     std::vector<std::string> rows;

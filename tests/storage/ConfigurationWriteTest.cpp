@@ -20,18 +20,6 @@ using ::testing::ElementsAre;
 
 constexpr std::string_view kHeader = "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n";
 
-// Noon on 15 June 2031, local time: the date ranges below lie after it and are read back unchanged.
-std::time_t June15()
-{
-    std::tm local {};
-    local.tm_year = 2031 - 1900;
-    local.tm_mon = 5;
-    local.tm_mday = 15;
-    local.tm_hour = 12;
-    local.tm_isdst = -1;
-    return std::mktime(&local);
-}
-
 std::vector<std::string> FileNames(const std::filesystem::path& folder)
 {
     std::vector<std::string> names;

@@ -14,17 +14,6 @@ namespace {
 
 using ::testing::ElementsAre;
 
-std::time_t June15()
-{
-    std::tm local {};
-    local.tm_year = 2031 - 1900;
-    local.tm_mon = 5;
-    local.tm_mday = 15;
-    local.tm_hour = 12;
-    local.tm_isdst = -1;
-    return std::mktime(&local);
-}
-
 class KeptSetup : public StorageTest { };
 
 TEST_F(KeptSetup, ASetupReadWhileItsDevicesFilesAndDatesAreAwayIsWrittenBackByteForByte)

@@ -1,12 +1,13 @@
 #pragma once
 
-#include "support/NullSonarel.h"
 #include "persist/LoadProgress.h"
+#include "support/NullSonarel.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -14,6 +15,18 @@
 #include <set>
 #include <string>
 #include <vector>
+
+// Noon on 15 June 2031, local time: "today" for the readers.
+inline std::time_t June15()
+{
+    std::tm local {};
+    local.tm_year = 2031 - 1900;
+    local.tm_mon = 5;
+    local.tm_mday = 15;
+    local.tm_hour = 12;
+    local.tm_isdst = -1;
+    return std::mktime(&local);
+}
 
 // The audio control as the readers use it: scripted durations for MediaDetect and a list of devices.
 // A file without a scripted duration cannot be measured. Playback methods fail.
