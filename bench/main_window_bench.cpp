@@ -1,7 +1,7 @@
 // The main window with the real audio control and the default skin:
 //
 // 1. Start-up to first paint: a configuration of 8 players x 200 real files (WAV, MP3 and FLAC made
-//    by `scripts/make-test-media --many`), from before the window is constructed, through Create()
+//    by `scripts/make-test-media --many`), each player on one of the test server's zones, from before the window is constructed, through Create()
 //    (which reads the configuration and measures every listed file) and show(), until the window's
 //    first paint event has been processed. Each run is a fresh window; the first run of the process
 //    also pays for the audio engine's first start (plugin registry, cold caches) and is reported on
@@ -107,6 +107,9 @@ bool WriteBenchConfiguration(const std::string& path, const std::vector<std::str
     Players players;
     for (int player = 0; player < PLAYER_COUNT; ++player) {
         PlayerSlot& slot = players.Slot(player);
+        // Each player on a zone of the test server, as on a site: the start looks every device up.
+        const std::string zone = std::to_string(player % 3 + 1);
+        slot.Setting.Device = "Zone " + zone + " (zone" + zone + ")";
         slot.Policy.Type = POLICY_WEEKLY;
         slot.Policy.Week.fill(true);
         for (int row = 0; row < FILES_PER_PLAYER; ++row) {
