@@ -39,7 +39,6 @@ CTessalyDlg::Environment MainWindowRig::Environment()
     environment.Messages = &messages;
     environment.Prompts = &prompts;
     environment.AutomaticUpdateCheck = !versionUrl.empty();
-    environment.StartTimers = startTimers;
     environment.AutostartEntry = AutostartPath();
     environment.ProgramPath = Folder() + "Tessaly";
     return environment;

@@ -115,8 +115,6 @@ struct MainWindowRig {
     FakeControl* control = nullptr;
     // Set before Open: the update check is off unless a version document is given.
     std::string versionUrl;
-    // Set before Open: whether the stored timers start again.
-    bool startTimers = true;
     std::unique_ptr<CTessalyDlg> window;
 
     [[nodiscard]] std::string Folder() const { return folder.path().toStdString() + "/"; }

@@ -56,32 +56,6 @@ TEST(UnattendedStart, TheStoredTimersStartAgainAndNothingThatIsAwayIsLost)
     // The row that nothing could keep is gone, but the file that named it was kept first.
     EXPECT_TRUE(players.Slot(3).List.Empty());
     EXPECT_EQ(ReadFile(rig.ConfigPath() + ".bak"), stored);
-
-    rig.window->RunCommand(ID_EXIT_SYSTEM);
-    const std::string written = ReadFile(rig.ConfigPath());
-    EXPECT_NE(written.find("Device=\"USB Adapter (usb1)\" Volume=\"0\" Balance=\"0\" Amplify=\"1.000000\" "
-                           "Timer=\"1\""),
-        std::string::npos)
-        << written;
-    EXPECT_NE(
-        written.find("share/gone.mp3\" BeginTime=\"09:00:00\" Duration=\"00:02:00\"/>"), std::string::npos)
-        << written;
-}
-
-TEST(UnattendedStart, WithoutTimersNoneStartsAndTheStoredOnesAreKeptForTheNextStart)
-{
-    MainWindowRig rig;
-    std::ofstream(rig.ConfigPath()) << Configuration(rig);
-    rig.startTimers = false;
-    rig.Open();
-    for (const PlayerSlot& slot : rig.window->GetPlayers())
-        EXPECT_FALSE(slot.TimerOn());
-    rig.window->RunCommand(ID_EXIT_SYSTEM);
-    const std::string written = ReadFile(rig.ConfigPath());
-    EXPECT_NE(written.find("<Player ID=\"2\" Name=\"Player Three\" Device=\"\" Volume=\"0\" Balance=\"0\" "
-                           "Amplify=\"1.000000\" Timer=\"1\">"),
-        std::string::npos)
-        << written;
 }
 
 TEST(UnattendedStart, AnImportThatFindsNoFileChangesNothingAndAPartialOneSaysWhatWasMissing)
