@@ -125,7 +125,7 @@ set(tessaly_runtime_packages
     libc6 libgcc-s1 libstdc++6
     libqt6core6 libqt6gui6 libqt6widgets6
     libglib2.0-0 libgstreamer1.0-0 libgstreamer-plugins-base1.0-0
-    libtag1v5-vanilla libcurl4
+    libtag1v5-vanilla libcurl4 libebur128-1
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
     gstreamer1.0-plugins-ugly gstreamer1.0-libav
     "timgm6mb-soundfont | sf2-soundfont-gm")
