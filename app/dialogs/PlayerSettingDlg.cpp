@@ -65,10 +65,10 @@ bool CPlayerSettingDlg::OnInitDialog()
             *this, *m_panel, PANEL_ID, QStringLiteral("PlayerSettingWnd"), PANE_TOP, 0))
         return false;
 
-    m_playerIds = std::make_unique<CKVComboBox>(m_panel.get());
+    m_playerIds = std::make_unique<CKVComboBox>(Skin(), m_panel.get());
     m_name = std::make_unique<QLineEdit>(m_panel.get());
-    m_deviceList = std::make_unique<CKVComboBox>(m_panel.get());
-    m_channelList = std::make_unique<CKVComboBox>(m_panel.get());
+    m_deviceList = std::make_unique<CKVComboBox>(Skin(), m_panel.get());
+    m_channelList = std::make_unique<CKVComboBox>(Skin(), m_panel.get());
     m_name->setMaxLength(NAME_LENGTH_MAX);
 
     m_panel->AddItem(dialogpanes::Label(1, QStringLiteral("PlayerID :"), LABEL_WIDTH));

@@ -3,6 +3,7 @@
 #include "skin/BaseSkin.h"
 #include "skin/QtSkinImage.h"
 #include "skin/QtText.h"
+#include "skin/SkinControls.h"
 #include "skin/SkinDrawing.h"
 #include "skin/XInfoTip.h"
 
@@ -225,7 +226,7 @@ int CBaseWnd::GetItemMode(int objId, int which) const
 
 QFont CBaseWnd::GetItemFont(int objId) const
 {
-    return FontFromSkin(m_skin->GetSkinFont(m_controlId, objId), font());
+    return FontFromSkin(m_skin->GetSkinFont(m_controlId, objId), SkinBaseFont(*m_skin));
 }
 
 const QImage* CBaseWnd::GetSkinImage(int imageId) const

@@ -5,6 +5,7 @@
 #include "skin/BaseSkin.h"
 #include "skin/PlayListModel.h"
 #include "skin/QtSkinImage.h"
+#include "skin/SkinControls.h"
 #include "skin/SkinDrawing.h"
 #include "skin/SkinItem.h"
 
@@ -183,7 +184,7 @@ void CKVListCtrl::ApplySkin()
     colours.setColor(QPalette::Disabled, QPalette::Text, SkinColour(SKINCOLOUR_OBJ_TEXTGRAY));
     setPalette(colours);
     header()->setPalette(colours);
-    const QFont font = FontFromSkin(m_skin->GetSkinFont(m_controlId, 0), QApplication::font());
+    const QFont font = FontFromSkin(m_skin->GetSkinFont(m_controlId, 0), SkinBaseFont(*m_skin));
     setFont(font);
     header()->setFont(font);
 }
