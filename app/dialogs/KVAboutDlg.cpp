@@ -2,10 +2,12 @@
 
 #include "skin/BaseWnd.h"
 #include "skin/QtText.h"
+#include "skin/SkinControls.h"
 #include "update/VersionNumber.h"
 
 #include <QDesktopServices>
 #include <QFont>
+#include <QPainter>
 
 namespace {
 
@@ -27,16 +29,37 @@ SkinItem TextItem(int id, const QString& text, int layout)
     return item;
 }
 
+// The about pane: its picture keeps its proportions instead of filling the item.
+class AboutWnd final : public CBaseWnd {
+public:
+    using CBaseWnd::CBaseWnd;
+
+protected:
+    int OnDrawItemImage(QPainter& painter, const QRect& rect, SkinItem* item) override
+    {
+        const QImage* image = GetSkinImage(item->imageId);
+        if (image == nullptr || image->isNull())
+            return 1;
+        QSize size = image->size();
+        if (size.width() > rect.width() || size.height() > rect.height())
+            size.scale(rect.size(), Qt::KeepAspectRatio);
+        const QRect target(rect.left() + (rect.width() - size.width()) / 2,
+            rect.top() + (rect.height() - size.height()) / 2, size.width(), size.height());
+        DrawSkinImage(painter, target, *image, item->state);
+        return 1;
+    }
+};
+
 } // namespace
 
 CKVAboutDlg::CKVAboutDlg(CBaseSkin* skin, QWidget* parent)
     : CBaseDialog(0, skin, parent)
     , m_openUrl([](const QUrl& url) { QDesktopServices::openUrl(url); })
+    , m_supportUrl(ToQString(ABOUT_SUPPORT_URL))
+    , m_homeUrl(ToQString(ABOUT_HOME_URL))
 {
     SetCaptionFlags(CAPTION_CLOSE);
-    QFont dialogFont(QStringLiteral("Times New Roman"));
-    dialogFont.setPointSize(10);
-    setFont(dialogFont);
+    setFont(NamedFont(*skin, QStringLiteral("Times New Roman"), 10));
     resize(DIALOG_WIDTH, DIALOG_HEIGHT);
 }
 
@@ -48,7 +71,7 @@ bool CKVAboutDlg::OnInitDialog()
         return false;
     SetCaptionText(QStringLiteral("About Tessaly"));
 
-    m_pane = std::make_unique<CBaseWnd>(Skin());
+    m_pane = std::make_unique<AboutWnd>(Skin());
     if (!m_pane->Create(QStringLiteral("AboutWnd"), 0, this, PANE_ID))
         return false;
     PaneRecord pane;
@@ -66,10 +89,14 @@ bool CKVAboutDlg::OnInitDialog()
         QStringLiteral("Version : %1")
             .arg(QString::fromStdString(VersionText(CURRENT_MAJOR_ID, CURRENT_MINOR_ID))),
         LAYOUT_LEFT_NEWLINE));
-    m_pane->AddItem(TextItem(0, QStringLiteral("Support : "), LAYOUT_LEFT_NEWLINE));
-    m_pane->AddItem(TextItem(ITEM_SUPPORT_LINK, ToQString(ABOUT_SUPPORT_URL), LAYOUT_LEFT));
-    m_pane->AddItem(TextItem(0, QStringLiteral("Home Page : "), LAYOUT_LEFT_NEWLINE));
-    m_pane->AddItem(TextItem(ITEM_HOME_LINK, ToQString(ABOUT_HOME_URL), LAYOUT_LEFT));
+    if (!m_supportUrl.isEmpty()) {
+        m_pane->AddItem(TextItem(0, QStringLiteral("Support : "), LAYOUT_LEFT_NEWLINE));
+        m_pane->AddItem(TextItem(ITEM_SUPPORT_LINK, m_supportUrl, LAYOUT_LEFT));
+    }
+    if (!m_homeUrl.isEmpty()) {
+        m_pane->AddItem(TextItem(0, QStringLiteral("Home Page : "), LAYOUT_LEFT_NEWLINE));
+        m_pane->AddItem(TextItem(ITEM_HOME_LINK, m_homeUrl, LAYOUT_LEFT));
+    }
     m_pane->AddItem(TextItem(
         0, QStringLiteral("Copyright (C) 2019-2026 Velloran. All rights reserved."), LAYOUT_LEFT_NEWLINE));
     m_pane->LayoutItems();

@@ -121,6 +121,16 @@ std::unique_ptr<CMenuEx> CreateMainMenu(CBaseSkin* skin, QObject* context, Comma
     return menu;
 }
 
+void ShowMenuCommand(QMenu& menu, int command, bool shown)
+{
+    for (QAction* action : menu.actions()) {
+        if (action->menu() != nullptr)
+            ShowMenuCommand(*action->menu(), command, shown);
+        else if (!action->isSeparator() && action->data().toInt() == command)
+            action->setVisible(shown);
+    }
+}
+
 std::unique_ptr<CMenuEx> CreateListMenu(CBaseSkin* skin, QObject* context, CommandRunner run)
 {
     auto menu = std::make_unique<CMenuEx>(skin);

@@ -5,6 +5,7 @@
 
 class CBaseSkin;
 class CMenuEx;
+class QMenu;
 class QObject;
 
 // The main window's commands; menus and pane buttons both run them by these ids.
@@ -47,3 +48,5 @@ using CommandRunner = std::function<void(int command)>;
 [[nodiscard]] std::unique_ptr<CMenuEx> CreateMainMenu(CBaseSkin* skin, QObject* context, CommandRunner run);
 // The play list's context menu.
 [[nodiscard]] std::unique_ptr<CMenuEx> CreateListMenu(CBaseSkin* skin, QObject* context, CommandRunner run);
+// Shows or hides the command's entries in the menu and its submenus.
+void ShowMenuCommand(QMenu& menu, int command, bool shown);

@@ -62,6 +62,8 @@ CTessalyDlg::Environment CTessalyDlg::DefaultEnvironment()
     environment.ConfigPath = ConfigurationPath();
     environment.ProgramFolder = ModuleDirectory();
     environment.VersionUrl = std::string(UPDATE_VERSION_URL);
+    environment.SupportUrl = std::string(ABOUT_SUPPORT_URL);
+    environment.HomeUrl = std::string(ABOUT_HOME_URL);
     environment.CreateControl
         = [](sonarel::ISonarelEvents* events) { return sonarel::CreateSonarel(events); };
     return environment;
@@ -144,6 +146,8 @@ bool CTessalyDlg::OnInitDialog()
     const CommandRunner run = [this](int command) { RunCommand(command); };
     m_mainMenu = CreateMainMenu(Skin(), this, run);
     m_listMenu = CreateListMenu(Skin(), this, run);
+    ShowMenuCommand(*m_mainMenu, ID_ONLINE_HELP, !m_env.SupportUrl.empty());
+    ShowMenuCommand(*m_mainMenu, ID_VISIT_HOMEPAGE, !m_env.HomeUrl.empty());
 
     m_panes.fileList->SetList(m_lists[0].get());
     m_lists[0]->show();
@@ -233,7 +237,7 @@ void CTessalyDlg::OnUpdateFound(const UpdateResult& result)
     if (result.Ok == 0 || !IsNewerVersion(result.LatestMajor, result.LatestMinor) || m_shutDown)
         return;
     CVersionUpdateDlg dialog(m_checker.get(), Skin(), CURRENT_MAJOR_ID, CURRENT_MINOR_ID, result.LatestMajor,
-        result.LatestMinor, this);
+        result.LatestMinor, QString::fromStdString(result.Description), this);
     dialog.exec();
 }
 
@@ -424,10 +428,12 @@ void CTessalyDlg::RunCommand(int command)
         OnHelpTopic();
         break;
     case ID_ONLINE_HELP:
-        Prompts().OpenUrl(QUrl(ToQString(ABOUT_SUPPORT_URL)));
+        if (!m_env.SupportUrl.empty())
+            Prompts().OpenUrl(QUrl(QString::fromStdString(m_env.SupportUrl)));
         break;
     case ID_VISIT_HOMEPAGE:
-        Prompts().OpenUrl(QUrl(ToQString(ABOUT_HOME_URL)));
+        if (!m_env.HomeUrl.empty())
+            Prompts().OpenUrl(QUrl(QString::fromStdString(m_env.HomeUrl)));
         break;
     case ID_CHECK_FOR_UPDATE:
         OnCheckForUpdate();
@@ -590,13 +596,14 @@ void CTessalyDlg::OnHelpTopic()
 
 void CTessalyDlg::OnCheckForUpdate()
 {
-    CVersionUpdateDlg dialog(m_checker.get(), Skin(), CURRENT_MAJOR_ID, CURRENT_MINOR_ID, 0, 0, this);
+    CVersionUpdateDlg dialog(m_checker.get(), Skin(), CURRENT_MAJOR_ID, CURRENT_MINOR_ID, 0, 0, {}, this);
     dialog.exec();
 }
 
 void CTessalyDlg::OnAbout()
 {
     CKVAboutDlg dialog(Skin(), this);
+    dialog.SetLinks(QString::fromStdString(m_env.SupportUrl), QString::fromStdString(m_env.HomeUrl));
     dialog.exec();
 }
 

@@ -16,6 +16,7 @@
 #include <QDate>
 #include <QMimeData>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 
@@ -396,10 +397,38 @@ TEST(MainWindow, HelpOpensTheGuideOrSaysWhereItIsMissing)
     rig.window->RunCommand(ID_ONLINE_HELP);
     rig.window->RunCommand(ID_VISIT_HOMEPAGE);
     ASSERT_EQ(rig.prompts.openedUrls.size(), 3U);
-    EXPECT_EQ(rig.prompts.openedUrls[1].scheme(), QStringLiteral("https"));
-    EXPECT_EQ(rig.prompts.openedUrls[2].scheme(), QStringLiteral("https"));
-    EXPECT_NE(rig.prompts.openedUrls[1], rig.prompts.openedUrls[2]);
+    EXPECT_EQ(rig.prompts.openedUrls[1], QUrl(QString::fromStdString(rig.supportUrl)));
+    EXPECT_EQ(rig.prompts.openedUrls[2], QUrl(QString::fromStdString(rig.homeUrl)));
     EXPECT_EQ(rig.messages.messages.size(), 1U);
+}
+
+TEST(MainWindow, ABuildWithoutTheMakersPagesLeavesTheirHelpEntriesOut)
+{
+    const auto shownHelpEntries = [](const MainWindowRig& rig) {
+        QStringList shown;
+        for (QAction* menu : rig.window->MainMenu()->actions()) {
+            if (menu->text() != QStringLiteral("Help"))
+                continue;
+            for (QAction* entry : menu->menu()->actions()) {
+                if (entry->isVisible() && !entry->isSeparator())
+                    shown.push_back(entry->text());
+            }
+        }
+        return shown;
+    };
+    MainWindowRig with;
+    with.Open();
+    EXPECT_EQ(shownHelpEntries(with),
+        QStringList({ "Help Topic", "Online Help", "Visit Homepage", "Check For Update", "About..." }));
+
+    MainWindowRig without;
+    without.supportUrl.clear();
+    without.homeUrl.clear();
+    without.Open();
+    EXPECT_EQ(shownHelpEntries(without), QStringList({ "Help Topic", "Check For Update", "About..." }));
+    without.window->RunCommand(ID_ONLINE_HELP);
+    without.window->RunCommand(ID_VISIT_HOMEPAGE);
+    EXPECT_TRUE(without.prompts.openedUrls.empty());
 }
 
 TEST(MainWindow, StatusBarShowsTheLocalTimeAndDate)
