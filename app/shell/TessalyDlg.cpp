@@ -171,6 +171,8 @@ bool CTessalyDlg::CreateLists()
         auto list = std::make_unique<CKVListCtrl>(Skin(), this);
         list->SetControlId(LIST_ID_BASE + player);
         list->SetPlayList(&m_players.Slot(player).List);
+        list->SetEmptyText(QStringLiteral(
+            "Add files with Add File, or drop them here. Choose each player's output with Player Setting."));
         list->hide();
         connect(list.get(), &CKVListCtrl::RowDoubleClicked, this, [this](int controlId, int row) {
             m_controller->PlayRowOnDoubleClick(controlId - LIST_ID_BASE, row);
