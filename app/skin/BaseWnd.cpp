@@ -754,6 +754,11 @@ int CBaseWnd::OnItemHover(SkinItem* item, Qt::MouseButtons /*buttons*/, const QP
 
 void CBaseWnd::mousePressEvent(QMouseEvent* event)
 {
+    // A click answers the tip: none appears afterwards, also not over a menu the click opened,
+    // which takes the mouse so that this window sees no move that would end the wait.
+    m_hoverTimer.stop();
+    if (m_tip)
+        m_tip->Hide();
     if (event->button() != Qt::LeftButton) {
         QWidget::mousePressEvent(event);
         return;
