@@ -15,6 +15,7 @@ namespace {
 constexpr int DIALOG_WIDTH = 457;
 constexpr int DIALOG_HEIGHT = 290;
 constexpr int LINE_HEIGHT = 20;
+constexpr int LINE_GAP = 2;
 
 SkinItem TextItem(int id, const QString& text, int layout)
 {
@@ -24,7 +25,7 @@ SkinItem TextItem(int id, const QString& text, int layout)
     item.layout = layout | LAYOUT_AUTOSIZE | LAYOUT_FIXED_HEIGHT;
     item.rect = { 0, 0, 0, LINE_HEIGHT };
     item.marginLeft = (layout & LAYOUT_LEFT_NEWLINE) != 0 ? 12 : 0;
-    item.marginTop = (layout & LAYOUT_LEFT_NEWLINE) != 0 ? 2 : 0;
+    item.marginTop = (layout & LAYOUT_LEFT_NEWLINE) != 0 ? LINE_GAP : 0;
     item.textAlign = TEXTALIGN_LEFT | TEXTALIGN_VCENTER;
     return item;
 }
@@ -99,6 +100,9 @@ bool CKVAboutDlg::OnInitDialog()
     }
     m_pane->AddItem(TextItem(
         0, QStringLiteral("Copyright (C) 2019-2026 Velloran. All rights reserved."), LAYOUT_LEFT_NEWLINE));
+    // The box ends below its last line, also when a link is left out.
+    const int missingLinks = (m_supportUrl.isEmpty() ? 1 : 0) + (m_homeUrl.isEmpty() ? 1 : 0);
+    resize(width(), DIALOG_HEIGHT - missingLinks * (LINE_HEIGHT + LINE_GAP));
     m_pane->LayoutItems();
     return true;
 }

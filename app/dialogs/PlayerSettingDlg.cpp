@@ -13,7 +13,8 @@
 namespace {
 
 constexpr int LABEL_WIDTH = 80;
-constexpr int CONTROL_WIDTH = 220;
+// Wide enough for a device name with most of its sink name.
+constexpr int CONTROL_WIDTH = 300;
 constexpr int DEVICE_NAME_LENGTH = 200;
 constexpr int CHANNEL_MIX = 0;
 constexpr int CHANNEL_LEFT = 1;
@@ -47,7 +48,7 @@ CPlayerSettingDlg::CPlayerSettingDlg(
 {
     SetCaptionFlags(CAPTION_CLOSE);
     SetCaptionText(QStringLiteral("Player Setting"));
-    resize(340, 280);
+    resize(420, 280);
 }
 
 CPlayerSettingDlg::~CPlayerSettingDlg() = default;
