@@ -99,11 +99,16 @@ void CLoadFileDlg::Show()
     raise();
     // The readers measure on this thread without returning to the event loop, and a window that is
     // not on screen yet skips every repaint: let the window system put it there first. Input waits.
+    // A window system that did not show it in time is not waited for again.
     QElapsedTimer waited;
     waited.start();
-    while (isVisible() && windowHandle() != nullptr && !windowHandle()->isExposed()
-        && waited.elapsed() < EXPOSE_WAIT_MS)
+    while (m_waitForScreen && isVisible() && windowHandle() != nullptr && !windowHandle()->isExposed()) {
+        if (waited.elapsed() >= EXPOSE_WAIT_MS) {
+            m_waitForScreen = false;
+            break;
+        }
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, EXPOSE_WAIT_MS);
+    }
 }
 
 void CLoadFileDlg::ShowLoading(std::string_view path)
