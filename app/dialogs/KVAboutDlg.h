@@ -1,22 +1,20 @@
 #pragma once
 
 #include "skin/BaseDialog.h"
+#include "update/UpdateAddresses.h"
 
 #include <QString>
 #include <QUrl>
 
 #include <functional>
 #include <memory>
-#include <string_view>
 
 class CBaseWnd;
 
-// The maker's pages that the about box links to.
-inline constexpr std::string_view ABOUT_SUPPORT_URL = "https://www.velloran.example/support/";
-inline constexpr std::string_view ABOUT_HOME_URL = "https://www.velloran.example/";
-
 // The about box: the skin's picture, the program's version and links to the maker's pages. A link
-// opens its address and leaves the box open; any other item closes it. User-interface thread only.
+// opens its address and leaves the box open; any other item closes it. A link without an address
+// is left out with its label. The picture keeps its proportions: centred, and scaled down when the
+// box is narrower than the picture. User-interface thread only.
 class CKVAboutDlg : public CBaseDialog {
     Q_OBJECT
 
@@ -34,6 +32,12 @@ public:
 
     // Opens a link; by default with the system's handler.
     void SetUrlOpener(std::function<void(const QUrl&)> opener) { m_openUrl = std::move(opener); }
+    // The addresses of the two links, by default the build's; before the box is shown.
+    void SetLinks(QString support, QString home)
+    {
+        m_supportUrl = std::move(support);
+        m_homeUrl = std::move(home);
+    }
 
     [[nodiscard]] CBaseWnd* Pane() const { return m_pane.get(); }
 
@@ -43,5 +47,7 @@ protected:
 
 private:
     std::function<void(const QUrl&)> m_openUrl;
+    QString m_supportUrl;
+    QString m_homeUrl;
     std::unique_ptr<CBaseWnd> m_pane;
 };

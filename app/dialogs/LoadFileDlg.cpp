@@ -1,18 +1,23 @@
 #include "dialogs/LoadFileDlg.h"
 
 #include "skin/QtText.h"
+#include "skin/SkinControls.h"
 #include "skin/SkinStyle.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QWindow>
 
 namespace {
 
 // The window is 263 x 43 dialog units of a 10-point font.
 constexpr int WINDOW_WIDTH = 460;
 constexpr int WINDOW_HEIGHT = 70;
+// How long Show waits for the window system to put the window on screen.
+constexpr int EXPOSE_WAIT_MS = 1000;
 
 } // namespace
 
@@ -92,6 +97,18 @@ void CLoadFileDlg::Show()
     Create();
     show();
     raise();
+    // The readers measure on this thread without returning to the event loop, and a window that is
+    // not on screen yet skips every repaint: let the window system put it there first. Input waits.
+    // A window system that did not show it in time is not waited for again.
+    QElapsedTimer waited;
+    waited.start();
+    while (m_waitForScreen && isVisible() && windowHandle() != nullptr && !windowHandle()->isExposed()) {
+        if (waited.elapsed() >= EXPOSE_WAIT_MS) {
+            m_waitForScreen = false;
+            break;
+        }
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, EXPOSE_WAIT_MS);
+    }
 }
 
 void CLoadFileDlg::ShowLoading(std::string_view path)
@@ -111,9 +128,7 @@ QRect CLoadFileDlg::TextRect() const
 
 QFont CLoadFileDlg::TextFont() const
 {
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSize(10);
-    return font;
+    return NamedFont(*Skin(), QStringLiteral("Arial"), 10);
 }
 
 QString CLoadFileDlg::DisplayedLine() const

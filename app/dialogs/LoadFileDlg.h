@@ -17,6 +17,8 @@
 // the run after the file in work. The dialog then closes as accepted.
 //
 // Modeless use (ILoadProgress): the readers of stored lists show it and name each file they measure.
+// Show returns once the window is on screen (or after a second), so that every file named after it
+// is seen although the readers do not return to the event loop meanwhile.
 //
 // User-interface thread only.
 class CLoadFileDlg : public CBaseDialog, public ILoadProgress {
@@ -69,4 +71,6 @@ private:
     int m_handedOver = 0;
     bool m_escapePressed = false;
     bool m_started = false;
+    // Whether Show waits for the window to be on screen.
+    bool m_waitForScreen = true;
 };

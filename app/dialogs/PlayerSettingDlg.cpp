@@ -13,7 +13,8 @@
 namespace {
 
 constexpr int LABEL_WIDTH = 80;
-constexpr int CONTROL_WIDTH = 220;
+// Wide enough for a device name with most of its sink name.
+constexpr int CONTROL_WIDTH = 300;
 constexpr int DEVICE_NAME_LENGTH = 200;
 constexpr int CHANNEL_MIX = 0;
 constexpr int CHANNEL_LEFT = 1;
@@ -52,7 +53,7 @@ CPlayerSettingDlg::CPlayerSettingDlg(
 {
     SetCaptionFlags(CAPTION_CLOSE);
     SetCaptionText(QStringLiteral("Player Setting"));
-    resize(340, 280);
+    resize(420, 280);
 }
 
 CPlayerSettingDlg::~CPlayerSettingDlg() = default;
@@ -70,10 +71,10 @@ bool CPlayerSettingDlg::OnInitDialog()
             *this, *m_panel, PANEL_ID, QStringLiteral("PlayerSettingWnd"), PANE_TOP, 0))
         return false;
 
-    m_playerIds = std::make_unique<CKVComboBox>(m_panel.get());
+    m_playerIds = std::make_unique<CKVComboBox>(Skin(), m_panel.get());
     m_name = std::make_unique<QLineEdit>(m_panel.get());
-    m_deviceList = std::make_unique<CKVComboBox>(m_panel.get());
-    m_channelList = std::make_unique<CKVComboBox>(m_panel.get());
+    m_deviceList = std::make_unique<CKVComboBox>(Skin(), m_panel.get());
+    m_channelList = std::make_unique<CKVComboBox>(Skin(), m_panel.get());
     m_name->setMaxLength(NAME_LENGTH_MAX);
 
     m_panel->AddItem(dialogpanes::Label(1, QStringLiteral("PlayerID :"), LABEL_WIDTH));

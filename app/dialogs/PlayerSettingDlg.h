@@ -21,8 +21,8 @@ public:
     static constexpr int NAME_LENGTH_MAX = 259;
     using Settings = std::array<PlayerSetting, PLAYER_COUNT>;
 
-    static constexpr int PANEL_ID = 200;
-    static constexpr int BAR_ID = 201;
+    static constexpr int PANEL_ID = 110;
+    static constexpr int BAR_ID = 111;
     // Items of the bar.
     static constexpr int ITEM_CANCEL = 1;
     static constexpr int ITEM_OK = 2;

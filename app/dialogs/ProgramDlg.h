@@ -13,8 +13,8 @@ class QDateEdit;
 // Policy() when the dialog ends with OK.
 class CProgramDlg : public CBaseDialog {
 public:
-    static constexpr int PANEL_ID = 200;
-    static constexpr int BAR_ID = 201;
+    static constexpr int PANEL_ID = 112;
+    static constexpr int BAR_ID = 113;
     static constexpr int ITEM_CANCEL = 1;
     static constexpr int ITEM_OK = 2;
     static constexpr int ITEM_RESET = 3;

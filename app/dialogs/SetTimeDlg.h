@@ -13,8 +13,8 @@ class QTimeEdit;
 // Result() when the dialog ends with OK.
 class CSetTimeDlg : public CBaseDialog {
 public:
-    static constexpr int PANEL_ID = 200;
-    static constexpr int BAR_ID = 201;
+    static constexpr int PANEL_ID = 114;
+    static constexpr int BAR_ID = 115;
     static constexpr int ITEM_CANCEL = 1;
     static constexpr int ITEM_OK = 2;
     static constexpr int ITEM_NOW = 3;

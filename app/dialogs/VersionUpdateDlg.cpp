@@ -1,6 +1,8 @@
 #include "dialogs/VersionUpdateDlg.h"
 
 #include "skin/BaseWnd.h"
+#include "skin/QtText.h"
+#include "skin/SkinControls.h"
 #include "update/UpdateAddresses.h"
 #include "update/UpdateHandoff.h"
 #include "update/VersionNumber.h"
@@ -28,19 +30,20 @@ QString Version(std::int32_t major, std::int32_t minor)
 } // namespace
 
 CVersionUpdateDlg::CVersionUpdateDlg(CVersionUpdate* checker, CBaseSkin* skin, std::int32_t currentMajor,
-    std::int32_t currentMinor, std::int32_t latestMajor, std::int32_t latestMinor, QWidget* parent)
+    std::int32_t currentMinor, std::int32_t latestMajor, std::int32_t latestMinor, QString latestDescription,
+    QWidget* parent)
     : CBaseDialog(0, skin, parent)
     , m_checker(checker)
     , m_currentMajor(currentMajor)
     , m_currentMinor(currentMinor)
     , m_latestMajor(latestMajor)
     , m_latestMinor(latestMinor)
+    , m_description(std::move(latestDescription))
     , m_openUrl([](const QUrl& url) { QDesktopServices::openUrl(url); })
+    , m_downloadUrl(ToQString(UPDATE_DOWNLOAD_URL.empty() ? ABOUT_HOME_URL : UPDATE_DOWNLOAD_URL))
 {
     SetCaptionFlags(CAPTION_CLOSE);
-    QFont dialogFont(QStringLiteral("Times New Roman"));
-    dialogFont.setPointSize(10);
-    setFont(dialogFont);
+    setFont(NamedFont(*skin, QStringLiteral("Times New Roman"), 10));
     resize(DIALOG_WIDTH, DIALOG_HEIGHT);
 }
 
@@ -73,7 +76,11 @@ bool CVersionUpdateDlg::OnInitDialog()
 
     if (m_latestMajor == 0 && m_latestMinor == 0) {
         ShowFetchingPage();
-        QTimer::singleShot(START_DELAY_MS, this, &CVersionUpdateDlg::StartCheck);
+        if (m_checker != nullptr && !m_checker->HasVersionAddress())
+            m_pane->SetItemText(ITEM_MESSAGE,
+                QStringLiteral("Updates of this installation come with the system's package manager."));
+        else
+            QTimer::singleShot(START_DELAY_MS, this, &CVersionUpdateDlg::StartCheck);
     } else if (IsNewerVersion(m_latestMajor, m_latestMinor, m_currentMajor, m_currentMinor)) {
         ShowNewVersionPage();
     } else {
@@ -149,6 +156,8 @@ void CVersionUpdateDlg::ShowFetchingPage()
     m_pane->RemoveAllItems();
     m_textBox->hide();
     AddText(ITEM_MESSAGE, QStringLiteral("Geting the version information, please waiting a moment ..."), 60);
+    // The texts that replace it may need a second line.
+    m_pane->FindItem(ITEM_MESSAGE)->layout |= LAYOUT_AUTOSIZE;
     m_pane->LayoutItems();
 }
 
@@ -203,8 +212,8 @@ int CVersionUpdateDlg::OnItemClick(const ItemNotifyInfo& info)
         reject();
         return 1;
     case ITEM_OK:
-        m_openUrl(QUrl(QString::fromUtf8(
-            UPDATE_DOWNLOAD_URL.data(), static_cast<qsizetype>(UPDATE_DOWNLOAD_URL.size()))));
+        if (!m_downloadUrl.isEmpty())
+            m_openUrl(QUrl(m_downloadUrl));
         accept();
         return 1;
     default:

@@ -19,7 +19,9 @@ class QPlainTextEdit;
 // Given no latest version (0, 0), it shows the fetching page and, 100 ms after opening, starts a
 // forced check that reports to the dialog; the result arrives on the checker's worker and is handed
 // to the dialog's thread, where it turns the page into the failure text, the up-to-date page or the
-// new-version page. Given a latest version, it shows the matching page at once.
+// new-version page. Given a latest version (with the description that came with it), it shows the
+// matching page at once. A checker without a version address checks nothing: the page says instead
+// that this installation is updated through the system's package manager.
 //
 // The checker is not owned and must outlive the dialog; the dialog detaches from it when destroyed,
 // so a worker waiting for the dialog to take its result is released. User-interface thread only.
@@ -39,7 +41,7 @@ public:
 
     CVersionUpdateDlg(CVersionUpdate* checker, CBaseSkin* skin, std::int32_t currentMajor,
         std::int32_t currentMinor, std::int32_t latestMajor = 0, std::int32_t latestMinor = 0,
-        QWidget* parent = nullptr);
+        QString latestDescription = {}, QWidget* parent = nullptr);
     ~CVersionUpdateDlg() override;
     CVersionUpdateDlg(const CVersionUpdateDlg&) = delete;
     CVersionUpdateDlg& operator=(const CVersionUpdateDlg&) = delete;
@@ -49,6 +51,9 @@ public:
 
     // Opens the download address; by default with the system's handler.
     void SetUrlOpener(std::function<void(const QUrl&)> opener) { m_openUrl = std::move(opener); }
+    // Where "OK" on the new-version page leads: by default the build's download address, else its
+    // home page; empty: "OK" only closes the dialog.
+    void SetDownloadUrl(QString url) { m_downloadUrl = std::move(url); }
 
     [[nodiscard]] Page CurrentPage() const { return m_page; }
     [[nodiscard]] CBaseWnd* Pane() const { return m_pane.get(); }
@@ -77,6 +82,7 @@ private:
     QString m_description;
     Page m_page = Page::Fetching;
     std::function<void(const QUrl&)> m_openUrl;
+    QString m_downloadUrl;
     std::unique_ptr<CBaseWnd> m_pane;
     std::unique_ptr<QPlainTextEdit> m_textBox;
 };

@@ -126,6 +126,12 @@ std::unique_ptr<CMenuEx> CreateMainMenu(CBaseSkin* skin, QObject* context, Comma
     return menu;
 }
 
+void ShowMenuCommand(QMenu& menu, int command, bool shown)
+{
+    if (QAction* action = FindCommandAction(menu, command))
+        action->setVisible(shown);
+}
+
 std::unique_ptr<CMenuEx> CreateListMenu(CBaseSkin* skin, QObject* context, CommandRunner run)
 {
     auto menu = std::make_unique<CMenuEx>(skin);
@@ -141,7 +147,7 @@ QAction* FindCommandAction(QMenu& menu, int command)
         if (action->menu() != nullptr) {
             if (QAction* found = FindCommandAction(*action->menu(), command))
                 return found;
-        } else if (action->data().toInt() == command) {
+        } else if (!action->isSeparator() && action->data().toInt() == command) {
             return action;
         }
     }

@@ -64,6 +64,8 @@ CTessalyDlg::Environment CTessalyDlg::DefaultEnvironment()
     environment.ConfigPath = ConfigurationPath();
     environment.ProgramFolder = ModuleDirectory();
     environment.VersionUrl = std::string(UPDATE_VERSION_URL);
+    environment.SupportUrl = std::string(ABOUT_SUPPORT_URL);
+    environment.HomeUrl = std::string(ABOUT_HOME_URL);
     environment.AutostartEntry = AutostartEntryPath();
     environment.ProgramPath
         = environment.ProgramFolder.empty() ? std::string() : environment.ProgramFolder + "Tessaly";
@@ -150,6 +152,8 @@ bool CTessalyDlg::OnInitDialog()
     const CommandRunner run = [this](int command) { RunCommand(command); };
     m_mainMenu = CreateMainMenu(Skin(), this, run);
     m_listMenu = CreateListMenu(Skin(), this, run);
+    ShowMenuCommand(*m_mainMenu, ID_ONLINE_HELP, !m_env.SupportUrl.empty());
+    ShowMenuCommand(*m_mainMenu, ID_VISIT_HOMEPAGE, !m_env.HomeUrl.empty());
 
     m_panes.fileList->SetList(m_lists[0].get());
     m_lists[0]->show();
@@ -180,6 +184,8 @@ bool CTessalyDlg::CreateLists()
         auto list = std::make_unique<CKVListCtrl>(Skin(), this);
         list->SetControlId(LIST_ID_BASE + player);
         list->SetPlayList(&m_players.Slot(player).List);
+        list->SetEmptyText(QStringLiteral(
+            "Add files with Add File, or drop them here. Choose each player's output with Player Setting."));
         list->hide();
         connect(list.get(), &CKVListCtrl::RowDoubleClicked, this, [this](int controlId, int row) {
             m_controller->PlayRowOnDoubleClick(controlId - LIST_ID_BASE, row);
@@ -280,7 +286,7 @@ void CTessalyDlg::OnUpdateFound(const UpdateResult& result)
     if (result.Ok == 0 || !IsNewerVersion(result.LatestMajor, result.LatestMinor) || m_shutDown)
         return;
     CVersionUpdateDlg dialog(m_checker.get(), Skin(), CURRENT_MAJOR_ID, CURRENT_MINOR_ID, result.LatestMajor,
-        result.LatestMinor, this);
+        result.LatestMinor, QString::fromStdString(result.Description), this);
     dialog.exec();
 }
 
@@ -488,10 +494,12 @@ void CTessalyDlg::RunCommand(int command)
         OnHelpTopic();
         break;
     case ID_ONLINE_HELP:
-        Prompts().OpenUrl(QUrl(ToQString(ABOUT_SUPPORT_URL)));
+        if (!m_env.SupportUrl.empty())
+            Prompts().OpenUrl(QUrl(QString::fromStdString(m_env.SupportUrl)));
         break;
     case ID_VISIT_HOMEPAGE:
-        Prompts().OpenUrl(QUrl(ToQString(ABOUT_HOME_URL)));
+        if (!m_env.HomeUrl.empty())
+            Prompts().OpenUrl(QUrl(QString::fromStdString(m_env.HomeUrl)));
         break;
     case ID_CHECK_FOR_UPDATE:
         OnCheckForUpdate();
@@ -670,7 +678,7 @@ void CTessalyDlg::OnHelpTopic()
 
 void CTessalyDlg::OnCheckForUpdate()
 {
-    CVersionUpdateDlg dialog(m_checker.get(), Skin(), CURRENT_MAJOR_ID, CURRENT_MINOR_ID, 0, 0, this);
+    CVersionUpdateDlg dialog(m_checker.get(), Skin(), CURRENT_MAJOR_ID, CURRENT_MINOR_ID, 0, 0, {}, this);
     dialog.exec();
 }
 
@@ -695,6 +703,7 @@ void CTessalyDlg::ShowAutostartState()
 void CTessalyDlg::OnAbout()
 {
     CKVAboutDlg dialog(Skin(), this);
+    dialog.SetLinks(QString::fromStdString(m_env.SupportUrl), QString::fromStdString(m_env.HomeUrl));
     dialog.exec();
 }
 

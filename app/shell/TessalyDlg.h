@@ -67,8 +67,12 @@ public:
         std::string ConfigPath;
         // The folder of the help file, ending with '/'.
         std::string ProgramFolder;
-        // The version document of the update check.
+        // The version document of the update check; empty: no check.
         std::string VersionUrl;
+        // The maker's support page and home page for the Help menu and the about box; the Help menu
+        // leaves out an entry without its address.
+        std::string SupportUrl;
+        std::string HomeUrl;
         // Makes the audio control; it reports its events to the listener given.
         ControlFactory CreateControl;
         // Not owned; null: message boxes over the window.

@@ -2,6 +2,7 @@
 
 #include "skin/BaseSkin.h"
 #include "skin/CaptionWnd.h"
+#include "skin/SkinControls.h"
 #include "skin/SkinDrawing.h"
 
 #include <QCursor>
@@ -74,6 +75,12 @@ CBaseDialog::CBaseDialog(int templateId, CBaseSkin* skin, QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
     setMouseTracking(true);
+    // The platform's controls on the panes (fields, lists, text boxes) take the skin's colours and
+    // font from the dialog, as every child does.
+    if (m_skin != nullptr) {
+        setPalette(ControlPalette(*m_skin, palette()));
+        setFont(SkinBaseFont(*m_skin));
+    }
     m_cursorCheck.setInterval(CURSOR_CHECK_MS);
     connect(
         &m_cursorCheck, &QTimer::timeout, this, [this] { UpdateFrameCursor(mapFromGlobal(QCursor::pos())); });

@@ -91,6 +91,9 @@ public:
     // Each of these reads the element the document's cursor stands on.
     virtual bool ParseWndStyle(CXmlparse& document);
     [[nodiscard]] virtual SkinColour GetColourEntry(int id) const;
+    // Whether there is a colour entry id (built in or from the scheme); GetColourEntry gives black
+    // for one that is missing, which a caller with a fallback of its own cannot tell from black.
+    [[nodiscard]] bool HasColourEntry(int id) const { return m_colourEntries.count(id) != 0; }
     // "red, green, blue": exactly three comma-separated numbers, each reduced to its low 8 bits.
     // False, and colour untouched, for any other number of pieces.
     virtual bool ParseColourText(std::string_view text, SkinColour& colour) const;

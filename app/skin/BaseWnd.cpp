@@ -3,6 +3,7 @@
 #include "skin/BaseSkin.h"
 #include "skin/QtSkinImage.h"
 #include "skin/QtText.h"
+#include "skin/SkinControls.h"
 #include "skin/SkinDrawing.h"
 #include "skin/XInfoTip.h"
 
@@ -225,7 +226,7 @@ int CBaseWnd::GetItemMode(int objId, int which) const
 
 QFont CBaseWnd::GetItemFont(int objId) const
 {
-    return FontFromSkin(m_skin->GetSkinFont(m_controlId, objId), font());
+    return FontFromSkin(m_skin->GetSkinFont(m_controlId, objId), SkinBaseFont(*m_skin));
 }
 
 const QImage* CBaseWnd::GetSkinImage(int imageId) const
@@ -753,6 +754,11 @@ int CBaseWnd::OnItemHover(SkinItem* item, Qt::MouseButtons /*buttons*/, const QP
 
 void CBaseWnd::mousePressEvent(QMouseEvent* event)
 {
+    // A click answers the tip: none appears afterwards, also not over a menu the click opened,
+    // which takes the mouse so that this window sees no move that would end the wait.
+    m_hoverTimer.stop();
+    if (m_tip)
+        m_tip->Hide();
     if (event->button() != Qt::LeftButton) {
         QWidget::mousePressEvent(event);
         return;

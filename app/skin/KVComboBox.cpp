@@ -1,28 +1,42 @@
 #include "skin/KVComboBox.h"
 
+#include "skin/ElideText.h"
+#include "skin/SkinControls.h"
+
 #include <QAbstractItemView>
+#include <QEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QScreen>
 #include <QStyledItemDelegate>
+
+#include <algorithm>
 
 namespace {
 
-// Draws the entries of the drop-down list: the face colour, the highlighted entry in yellow, and
-// black text throughout.
+// Room left and right of an entry's text in the drop-down list.
+constexpr int ENTRY_MARGIN = 4;
+
+// Draws the entries of the drop-down list in the field colours, the highlighted one in the
+// highlight colours.
 class ComboEntryDelegate final : public QStyledItemDelegate {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    explicit ComboEntryDelegate(const CBaseSkin& skin)
+        : m_skin(skin)
+    {
+    }
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
         const bool highlighted = (option.state & (QStyle::State_Selected | QStyle::State_MouseOver)) != 0;
         painter->save();
         painter->fillRect(option.rect,
-            QColor::fromRgba(highlighted ? CKVComboBox::COLOUR_HIGHLIGHT : CKVComboBox::COLOUR_FACE));
+            ControlColour(m_skin, highlighted ? COLOURENTRY_FIELD_HIGHLIGHT : COLOURENTRY_FIELD_FACE));
         painter->setFont(option.font);
-        painter->setPen(Qt::black);
-        painter->drawText(option.rect.adjusted(4, 0, -4, 0), Qt::AlignLeft | Qt::AlignVCenter,
-            index.data(Qt::DisplayRole).toString());
+        painter->setPen(
+            ControlColour(m_skin, highlighted ? COLOURENTRY_FIELD_HIGHLIGHT_TEXT : COLOURENTRY_FIELD_TEXT));
+        painter->drawText(option.rect.adjusted(ENTRY_MARGIN, 0, -ENTRY_MARGIN, 0),
+            Qt::AlignLeft | Qt::AlignVCenter, index.data(Qt::DisplayRole).toString());
         painter->restore();
     }
 
@@ -30,24 +44,25 @@ public:
     {
         const QSize text
             = option.fontMetrics.size(Qt::TextSingleLine, index.data(Qt::DisplayRole).toString());
-        return QSize(text.width() + 8, text.height() + 6);
+        return QSize(text.width() + 2 * ENTRY_MARGIN, text.height() + 6);
     }
+
+private:
+    const CBaseSkin& m_skin;
 };
 
 } // namespace
 
-CKVComboBox::CKVComboBox(QWidget* parent)
+CKVComboBox::CKVComboBox(CBaseSkin* skin, QWidget* parent)
     : QComboBox(parent)
-    , m_delegate(std::make_unique<ComboEntryDelegate>())
+    , m_skin(skin)
+    , m_delegate(std::make_unique<ComboEntryDelegate>(*skin))
 {
-    setFont(QFont(QStringLiteral("Times New Roman"), 9));
+    setFont(SkinBaseFont(*m_skin));
     setItemDelegate(m_delegate.get());
-    QPalette colours = view()->palette();
-    colours.setColor(QPalette::Base, QColor::fromRgba(COLOUR_FACE));
-    colours.setColor(QPalette::Window, QColor::fromRgba(COLOUR_FACE));
-    colours.setColor(QPalette::Text, Qt::black);
-    view()->setPalette(colours);
+    view()->setPalette(ControlPalette(*m_skin, view()->palette()));
     view()->setFont(font());
+    connect(this, &QComboBox::currentTextChanged, this, [this] { UpdateDisplayedText(); });
 }
 
 CKVComboBox::~CKVComboBox()
@@ -56,15 +71,59 @@ CKVComboBox::~CKVComboBox()
     setItemDelegate(nullptr);
 }
 
+QRect CKVComboBox::TextRect() const
+{
+    const QRect box = rect().adjusted(0, 0, -1, -1);
+    return { box.left() + 5, box.top(), std::max(box.width() - BUTTON_WIDTH - 7, 0), box.height() };
+}
+
+void CKVComboBox::UpdateDisplayedText()
+{
+    const QString text = currentText();
+    m_displayed = ElideKeepingEnd(text, fontMetrics(), TextRect().width());
+    setToolTip(m_displayed == text ? QString() : text);
+    update();
+}
+
+void CKVComboBox::showPopup()
+{
+    QComboBox::showPopup();
+    // The list grows to its longest entry: the end of a name is often what tells two apart.
+    QWidget* popup = view()->window();
+    if (popup == this->window())
+        return;
+    const QFontMetrics metrics(view()->font());
+    int widest = 0;
+    for (int index = 0; index < count(); ++index)
+        widest = std::max(widest, metrics.horizontalAdvance(itemText(index)) + 2 * ENTRY_MARGIN);
+    const int needed = widest + popup->width() - view()->viewport()->width();
+    if (needed <= popup->width())
+        return;
+    QRect geometry = popup->geometry();
+    geometry.setWidth(needed);
+    if (const QScreen* shown = screen()) {
+        const QRect available = shown->availableGeometry();
+        geometry.setWidth(std::min(needed, available.width()));
+        if (geometry.right() > available.right())
+            geometry.moveRight(available.right());
+        if (geometry.left() < available.left())
+            geometry.moveLeft(available.left());
+    }
+    popup->setGeometry(geometry);
+}
+
 void CKVComboBox::paintEvent(QPaintEvent* /*event*/)
 {
     QPainter painter(this);
     const QRect box = rect().adjusted(0, 0, -1, -1);
-    painter.fillRect(rect(), QColor::fromRgba(COLOUR_FACE));
+    painter.fillRect(rect(), ControlColour(*m_skin, COLOURENTRY_FIELD_FACE));
 
+    const QColor frame = ControlColour(*m_skin, COLOURENTRY_FIELD_FRAME);
+    const QColor text
+        = isEnabled() ? ControlColour(*m_skin, COLOURENTRY_FIELD_TEXT) : ControlGreyText(*m_skin);
     const QRect button(box.right() - BUTTON_WIDTH + 1, box.top() + 1, BUTTON_WIDTH - 1, box.height() - 1);
-    painter.fillRect(button, QColor::fromRgba(COLOUR_BUTTON));
-    painter.setPen(QColor::fromRgba(COLOUR_FRAME));
+    painter.fillRect(button, ControlColour(*m_skin, COLOURENTRY_FIELD_BUTTON));
+    painter.setPen(frame);
     painter.drawLine(button.topLeft() - QPoint(1, 0), button.bottomLeft() - QPoint(1, 0));
 
     painter.setRenderHint(QPainter::Antialiasing, true);
@@ -74,19 +133,30 @@ void CKVComboBox::paintEvent(QPaintEvent* /*event*/)
     arrow.lineTo(centre + QPointF(4, -2));
     arrow.lineTo(centre + QPointF(0, 2.5));
     arrow.closeSubpath();
-    painter.fillPath(arrow, QColor::fromRgba(isEnabled() ? COLOUR_TEXT : COLOUR_FRAME));
+    painter.fillPath(arrow, text);
     painter.setRenderHint(QPainter::Antialiasing, false);
 
-    painter.setPen(QColor::fromRgba(hasFocus() ? COLOUR_FOCUS : COLOUR_FRAME));
+    painter.setPen(hasFocus() ? ControlColour(*m_skin, COLOURENTRY_FIELD_FOCUS) : frame);
     painter.drawRect(box);
 
     if (!isEditable()) {
         painter.setFont(font());
-        painter.setPen(QColor::fromRgba(isEnabled() ? COLOUR_TEXT : COLOUR_FRAME));
-        const QRect text(box.left() + 5, box.top(), button.left() - box.left() - 8, box.height());
-        painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter,
-            fontMetrics().elidedText(currentText(), Qt::ElideRight, text.width()));
+        painter.setPen(text);
+        painter.drawText(TextRect(), Qt::AlignLeft | Qt::AlignVCenter, m_displayed);
     }
+}
+
+void CKVComboBox::resizeEvent(QResizeEvent* event)
+{
+    QComboBox::resizeEvent(event);
+    UpdateDisplayedText();
+}
+
+void CKVComboBox::changeEvent(QEvent* event)
+{
+    QComboBox::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        UpdateDisplayedText();
 }
 
 void CKVComboBox::focusInEvent(QFocusEvent* event)

@@ -5,6 +5,7 @@
 #include "skin/BaseSkin.h"
 #include "skin/PlayListModel.h"
 #include "skin/QtSkinImage.h"
+#include "skin/SkinControls.h"
 #include "skin/SkinDrawing.h"
 #include "skin/SkinItem.h"
 
@@ -196,7 +197,7 @@ void CKVListCtrl::ApplySkin()
     colours.setColor(QPalette::Disabled, QPalette::Text, SkinColour(SKINCOLOUR_OBJ_TEXTGRAY));
     setPalette(colours);
     header()->setPalette(colours);
-    const QFont font = FontFromSkin(m_skin->GetSkinFont(m_controlId, 0), QApplication::font());
+    const QFont font = FontFromSkin(m_skin->GetSkinFont(m_controlId, 0), SkinBaseFont(*m_skin));
     setFont(font);
     header()->setFont(font);
 }
@@ -331,6 +332,33 @@ void CKVListCtrl::OnHeaderClicked(int section)
 }
 
 // ---- Painting -----------------------------------------------------------------------------------
+
+void CKVListCtrl::SetEmptyText(const QString& text)
+{
+    m_emptyText = text;
+    viewport()->update();
+}
+
+QString CKVListCtrl::ShownEmptyText() const
+{
+    return m_model && m_model->List().Empty() ? m_emptyText : QString();
+}
+
+void CKVListCtrl::paintEvent(QPaintEvent* event)
+{
+    QTreeView::paintEvent(event);
+    const QString hint = ShownEmptyText();
+    if (hint.isEmpty())
+        return;
+    // Below the header, in the middle of the empty list, wrapped to at most two thirds of its width.
+    const QRect area = viewport()->rect();
+    const int width = std::max(area.width() * 2 / 3, std::min(area.width() - 16, 240));
+    const QRect text(area.left() + (area.width() - width) / 2, area.top(), width, area.height());
+    QPainter painter(viewport());
+    painter.setFont(font());
+    painter.setPen(SkinColour(SKINCOLOUR_OBJ_TEXTGRAY));
+    painter.drawText(text, Qt::AlignCenter | Qt::TextWordWrap, hint);
+}
 
 QRect CKVListCtrl::TaskLinkRect(const QModelIndex& groupIndex) const
 {

@@ -53,6 +53,11 @@ public:
     // Where a group row shows its task link, in viewport coordinates; empty for other rows.
     [[nodiscard]] QRect TaskLinkRect(const QModelIndex& groupIndex) const;
 
+    // A hint shown in the middle of the view while the list has no rows (none by default).
+    void SetEmptyText(const QString& text);
+    // The hint as the view shows it now: empty while the list has rows.
+    [[nodiscard]] QString ShownEmptyText() const;
+
 signals:
     // A double click (row -1 when not on a row) and a right click, for the main window.
     void RowDoubleClicked(int controlId, int row);
@@ -61,6 +66,7 @@ signals:
 protected:
     void drawRow(
         QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
@@ -86,4 +92,5 @@ private:
     bool m_syncing = false;
     // Groups the user collapsed, by header text, kept across regrouping.
     std::set<QString> m_collapsed;
+    QString m_emptyText;
 };

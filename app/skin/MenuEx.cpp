@@ -1,6 +1,7 @@
 #include "skin/MenuEx.h"
 
 #include "skin/BaseSkin.h"
+#include "skin/SkinControls.h"
 #include "skin/SkinDrawing.h"
 
 #include <QPaintEvent>
@@ -11,7 +12,7 @@ CMenuEx::CMenuEx(CBaseSkin* skin, QWidget* parent)
     : QMenu(parent)
     , m_skin(skin)
 {
-    setFont(QFont(QStringLiteral("Times New Roman"), 10));
+    setFont(SkinBaseFont(*m_skin));
 }
 
 CMenuEx::~CMenuEx() = default;

@@ -9,7 +9,7 @@ class CBaseSkin;
 
 // A popup menu drawn in the skin's colours: a horizontal gradient from the default window's
 // bkbegin to its bkend, the highlighted item in colour entry 13 (14 when the item is greyed),
-// separators as lines, and its text in 10-point "Times New Roman".
+// separators as lines, and its text in the skin's font.
 class CMenuEx : public QMenu {
     Q_OBJECT
 

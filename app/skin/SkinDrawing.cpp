@@ -1,20 +1,35 @@
 #include "skin/SkinDrawing.h"
 
+#include <QFontDatabase>
 #include <QLinearGradient>
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 
 QColor ColourFromArgb(std::uint32_t argb)
 {
     return QColor::fromRgba(static_cast<QRgb>(argb));
 }
 
+bool HasFontFamily(const QString& family)
+{
+    // Looked up for every drawn text; the platform's fonts do not change while the program runs.
+    static std::map<QString, bool> known;
+    const auto found = known.find(family);
+    if (found != known.end())
+        return found->second;
+    const bool has = !family.isEmpty() && QFontDatabase::hasFamily(family);
+    known.emplace(family, has);
+    return has;
+}
+
 QFont FontFromSkin(const SkinFont& font, const QFont& fallback)
 {
     QFont result = fallback;
-    if (!font.face.empty())
-        result.setFamily(QString::fromStdString(font.face));
+    const QString face = QString::fromStdString(font.face);
+    if (HasFontFamily(face))
+        result.setFamily(face);
     if (font.pointSizeTenths > 0)
         result.setPointSizeF(font.pointSizeTenths / 10.0);
     result.setWeight(font.weight >= 700 ? QFont::Bold : QFont::Normal);

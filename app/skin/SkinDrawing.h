@@ -7,6 +7,7 @@
 #include <QFont>
 #include <QImage>
 #include <QRectF>
+#include <QString>
 
 #include <cstdint>
 
@@ -16,8 +17,14 @@
 [[nodiscard]] QColor ColourFromArgb(std::uint32_t argb);
 
 // The scheme's font realised for Qt: face, size in tenths of a point, weight 700 when bold, and the
-// italic, underline and strikeout flags. A font without face or size takes those from fallback.
+// italic, underline and strikeout flags. A font without size takes it from fallback, and so does a
+// font without face or with a face that this platform lacks: the platform would put some other
+// face of its own in its place, unlike the rest of the skin.
 [[nodiscard]] QFont FontFromSkin(const SkinFont& font, const QFont& fallback);
+
+// Whether this platform has the font family itself rather than a stand-in for it. User-interface
+// thread only (the answers are kept).
+[[nodiscard]] bool HasFontFamily(const QString& family);
 
 // A linear gradient over rect in one of the four GRADMODE_* directions; the brush repeats outside
 // rect. An unknown direction is drawn vertically.

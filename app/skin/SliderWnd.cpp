@@ -1,5 +1,6 @@
 #include "skin/SliderWnd.h"
 
+#include "skin/SkinControls.h"
 #include "skin/XInfoTip.h"
 
 #include <QPainter>
@@ -10,10 +11,10 @@
 
 namespace {
 
-// The track and the thumb have fixed colours: they show a position, not the skin's style.
+// The track has fixed colours: it shows a position, not the skin's style. The thumb takes the
+// scheme's slider colour.
 constexpr QRgb TRACK_DONE = 0xFFC8C8C8;
 constexpr QRgb TRACK_TODO = 0xFF646464;
-constexpr QRgb THUMB = 0xFFA00000;
 
 } // namespace
 
@@ -109,7 +110,7 @@ void CSliderWnd::DrawSlider(QPainter& painter, const QRect& rect, SkinItem* item
         QColor::fromRgba(TRACK_TODO));
     const QRect thumb(thumbLeft, rect.top(), slider.thumbWidth, rect.height());
     painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor::fromRgba(THUMB));
+    painter.setBrush(ControlColour(*Skin(), COLOURENTRY_SLIDER_THUMB));
     if (slider.thumbShape == 1 || slider.thumbShape == 2) {
         painter.setRenderHint(QPainter::Antialiasing, true);
         painter.drawEllipse(thumb);

@@ -8,8 +8,8 @@
 // The update check of this program: the document of the product "Tessaly" on the maker's site.
 class CKVVersionUpdate final : public CVersionUpdate {
 public:
-    // historyFolder: the configuration file's folder. versionUrl: where the version document is;
-    // only tests give another.
+    // historyFolder: the configuration file's folder. versionUrl: where the version document is,
+    // by default the build's address; empty: this checker never checks.
     explicit CKVVersionUpdate(
         std::string historyFolder, std::string versionUrl = std::string(UPDATE_VERSION_URL));
     ~CKVVersionUpdate() override;

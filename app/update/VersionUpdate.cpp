@@ -50,7 +50,7 @@ bool CVersionUpdate::IsCheckDue() const
 
 std::thread::id CVersionUpdate::Start(bool force, IUpdateReport* notify)
 {
-    if (m_shutdown.stop_requested() || (!force && !IsCheckDue()))
+    if (m_shutdown.stop_requested() || !HasVersionAddress() || (!force && !IsCheckDue()))
         return {};
     const std::lock_guard lock(m_mutex);
     if (m_shutdown.stop_requested())

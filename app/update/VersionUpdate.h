@@ -46,7 +46,10 @@ public:
     // While a worker is still fetching, no second fetch starts: its result goes to the latest notify
     // instead, and its id is returned. A worker that is already reporting (its receiver may be
     // showing a dialog that starts a check of its own) no longer counts: a new worker fetches again.
+    // Without a version address nothing starts, forced or not, and nothing is reported.
     virtual std::thread::id Start(bool force, IUpdateReport* notify);
+    // Whether there is a version document to check (GetVersionUrl() is not empty).
+    [[nodiscard]] bool HasVersionAddress() const { return !GetVersionUrl().empty(); }
     // The worker's body: fetch, parse, report, write the history. Returns 0.
     virtual int Run();
     virtual int GetCheckDays() const;

@@ -6,7 +6,6 @@
 #include "dialogs/VersionUpdateDlg.h"
 #include "skin/BaseWnd.h"
 #include "update/KVVersionUpdate.h"
-#include "update/UpdateAddresses.h"
 #include "update/VersionNumber.h"
 
 #include <gtest/gtest.h>
@@ -24,6 +23,7 @@ using namespace dlgtest;
 namespace {
 
 constexpr const char* VERSION_PATH = "/update/tessaly/version.xml";
+constexpr const char* DOWNLOAD_URL = "https://maker.test/download/";
 constexpr int WAIT_MS = 10'000;
 
 std::string Document(int major, int minor, const std::string& desc)
@@ -55,6 +55,7 @@ protected:
         dialog = std::make_unique<CVersionUpdateDlg>(
             checker.get(), &DefaultSkin(), CURRENT_MAJOR_ID, CURRENT_MINOR_ID);
         dialog->SetUrlOpener([this](const QUrl& url) { opened.push_back(url); });
+        dialog->SetDownloadUrl(QString::fromUtf8(DOWNLOAD_URL));
         dialog->show();
         EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Live Update"));
         EXPECT_EQ(dialog->CurrentPage(), CVersionUpdateDlg::Page::Fetching);
@@ -107,7 +108,7 @@ TEST_F(UpdateDialog, ANewerVersionShowsTheNewVersionPageAndOkOpensTheDownload)
 
     Click(CVersionUpdateDlg::ITEM_OK);
     ASSERT_EQ(opened.size(), 1U);
-    EXPECT_EQ(opened[0].toString().toStdString(), std::string(UPDATE_DOWNLOAD_URL));
+    EXPECT_EQ(opened[0], QUrl(QString::fromUtf8(DOWNLOAD_URL)));
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
     EXPECT_FALSE(dialog->isVisible());
 }
@@ -142,15 +143,30 @@ TEST_F(UpdateDialog, AGivenLatestVersionShowsItsPageWithoutFetching)
 {
     server.Serve(VERSION_PATH, Answer(Document(512, 258, "")));
     checker = std::make_unique<CKVVersionUpdate>(std::string(), server.Url(VERSION_PATH));
-    dialog = std::make_unique<CVersionUpdateDlg>(checker.get(), &DefaultSkin(), 512, 257, 513, 0);
+    dialog = std::make_unique<CVersionUpdateDlg>(
+        checker.get(), &DefaultSkin(), 512, 257, 513, 0, QStringLiteral("Plays ogg files."));
     dialog->show();
     ASSERT_EQ(dialog->CurrentPage(), CVersionUpdateDlg::Page::NewVersion);
     EXPECT_EQ(dialog->ItemText(CVersionUpdateDlg::ITEM_OK), QStringLiteral("OK"));
     EXPECT_TRUE(dialog->TextBox()->toPlainText().startsWith(QStringLiteral("Version 2.1.0.0 :")));
+    EXPECT_TRUE(dialog->TextBox()->toPlainText().endsWith(QStringLiteral("\nPlays ogg files.")));
     Click(CVersionUpdateDlg::ITEM_CANCEL);
     EXPECT_EQ(dialog->result(), QDialog::Rejected);
     QTest::qWait(CVersionUpdateDlg::START_DELAY_MS * 2);
     EXPECT_EQ(server.Requests(VERSION_PATH), 0);
+}
+
+TEST_F(UpdateDialog, WithoutAVersionAddressItSaysWhereUpdatesComeFromAndChecksNothing)
+{
+    checker = std::make_unique<CKVVersionUpdate>(std::string(), std::string());
+    dialog = std::make_unique<CVersionUpdateDlg>(checker.get(), &DefaultSkin(), 512, 257);
+    dialog->show();
+    EXPECT_EQ(dialog->ItemText(CVersionUpdateDlg::ITEM_MESSAGE),
+        QStringLiteral("Updates of this installation come with the system's package manager."));
+    QTest::qWait(CVersionUpdateDlg::START_DELAY_MS * 2);
+    EXPECT_FALSE(checker->IsRunning());
+    EXPECT_EQ(dialog->CurrentPage(), CVersionUpdateDlg::Page::Fetching);
+    EXPECT_TRUE(SaveScreenshot(dialog.get(), QStringLiteral("update-no-address")));
 }
 
 TEST_F(UpdateDialog, ClosingWhileTheWorkerWaitsForTheDialogDoesNotHang)

@@ -16,6 +16,7 @@
 #include <QDate>
 #include <QMimeData>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 
@@ -105,6 +106,52 @@ TEST(MainWindow, StartsWithListZeroShownEveryListGroupedAndStoredNamesOnTheButto
     EXPECT_EQ(rig.window->Panes().playerPanel->FindItem(2)->text, QStringLiteral("Lobby"));
     EXPECT_EQ(rig.window->Panes().playerPanel->FindItem(1)->text, QStringLiteral("Player Two"));
     EXPECT_EQ(rig.window->windowTitle(), QStringLiteral("Tessaly"));
+}
+
+TEST(MainWindow, TheLoadWindowIsOnScreenWithEachFileWhileTheConfigurationIsRead)
+{
+    MainWindowRig rig;
+    const std::string first = rig.MakeFile("morning/welcome.wav");
+    const std::string second = rig.MakeFile("morning/news.wav");
+    std::ofstream(rig.ConfigPath()) << "<KVConfig Version=\"1.0.0\"><Player ID=\"0\"><File Path=\"" + first
+            + "\" BeginTime=\"08:00:00\"/><File Path=\"" + second
+            + "\" BeginTime=\"09:00:00\"/></Player></KVConfig>";
+    // What the screen shows of the load window while each file is measured: its line, and the
+    // pixels of light text on it.
+    struct Shown {
+        QString line;
+        int textPixels = 0;
+    };
+    std::vector<Shown> shown;
+    CTessalyDlg::Environment environment = rig.Environment();
+    environment.CreateControl
+        = [&rig, &shown, create = environment.CreateControl](sonarel::ISonarelEvents* events) {
+              auto control = create(events);
+              rig.control->onDetect = [&shown](int) {
+                  Shown now;
+                  for (QWidget* window : QApplication::topLevelWidgets()) {
+                      auto* loading = qobject_cast<CLoadFileDlg*>(window);
+                      if (loading == nullptr || !loading->isVisible())
+                          continue;
+                      now.line = loading->DisplayedLine();
+                      const QImage screen = loading->screen()->grabWindow(loading->winId()).toImage();
+                      for (int y = 0; y < screen.height(); ++y) {
+                          for (int x = 0; x < screen.width(); ++x)
+                              now.textPixels += screen.pixelColor(x, y).lightness() > 160 ? 1 : 0;
+                      }
+                  }
+                  shown.push_back(now);
+              };
+              return control;
+          };
+    qttest::App();
+    rig.window = std::make_unique<CTessalyDlg>(&qttest::DefaultSkin(), std::move(environment));
+    ASSERT_TRUE(rig.window->Create());
+    ASSERT_EQ(shown.size(), 2U);
+    EXPECT_EQ(shown[0].line, QString::fromStdString("Loading " + first));
+    EXPECT_EQ(shown[1].line, QString::fromStdString("Loading " + second));
+    for (const Shown& file : shown)
+        EXPECT_GT(file.textPixels, 50) << file.line.toStdString();
 }
 
 TEST(MainWindow, EnterAndEscapeDoNotEndIt)
@@ -389,10 +436,38 @@ TEST(MainWindow, HelpOpensTheGuideOrSaysWhereItIsMissing)
     rig.window->RunCommand(ID_ONLINE_HELP);
     rig.window->RunCommand(ID_VISIT_HOMEPAGE);
     ASSERT_EQ(rig.prompts.openedUrls.size(), 3U);
-    EXPECT_EQ(rig.prompts.openedUrls[1].scheme(), QStringLiteral("https"));
-    EXPECT_EQ(rig.prompts.openedUrls[2].scheme(), QStringLiteral("https"));
-    EXPECT_NE(rig.prompts.openedUrls[1], rig.prompts.openedUrls[2]);
+    EXPECT_EQ(rig.prompts.openedUrls[1], QUrl(QString::fromStdString(rig.supportUrl)));
+    EXPECT_EQ(rig.prompts.openedUrls[2], QUrl(QString::fromStdString(rig.homeUrl)));
     EXPECT_EQ(rig.messages.messages.size(), 1U);
+}
+
+TEST(MainWindow, ABuildWithoutTheMakersPagesLeavesTheirHelpEntriesOut)
+{
+    const auto shownHelpEntries = [](const MainWindowRig& rig) {
+        QStringList shown;
+        for (QAction* menu : rig.window->MainMenu()->actions()) {
+            if (menu->text() != QStringLiteral("Help"))
+                continue;
+            for (QAction* entry : menu->menu()->actions()) {
+                if (entry->isVisible() && !entry->isSeparator())
+                    shown.push_back(entry->text());
+            }
+        }
+        return shown;
+    };
+    MainWindowRig with;
+    with.Open();
+    EXPECT_EQ(shownHelpEntries(with),
+        QStringList({ "Help Topic", "Online Help", "Visit Homepage", "Check For Update", "About..." }));
+
+    MainWindowRig without;
+    without.supportUrl.clear();
+    without.homeUrl.clear();
+    without.Open();
+    EXPECT_EQ(shownHelpEntries(without), QStringList({ "Help Topic", "Check For Update", "About..." }));
+    without.window->RunCommand(ID_ONLINE_HELP);
+    without.window->RunCommand(ID_VISIT_HOMEPAGE);
+    EXPECT_TRUE(without.prompts.openedUrls.empty());
 }
 
 TEST(MainWindow, StatusBarShowsTheLocalTimeAndDate)

@@ -31,6 +31,8 @@ CTessalyDlg::Environment MainWindowRig::Environment()
     environment.ConfigPath = ConfigPath();
     environment.ProgramFolder = Folder();
     environment.VersionUrl = versionUrl;
+    environment.SupportUrl = supportUrl;
+    environment.HomeUrl = homeUrl;
     environment.CreateControl = [this](sonarel::ISonarelEvents*) {
         auto fake = std::make_unique<FakeControl>();
         control = fake.get();

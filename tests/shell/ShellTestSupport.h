@@ -115,6 +115,9 @@ struct MainWindowRig {
     FakeControl* control = nullptr;
     // Set before Open: the update check is off unless a version document is given.
     std::string versionUrl;
+    // The maker's pages, as a build with addresses has them; clear them for a build without.
+    std::string supportUrl = "https://maker.test/support/";
+    std::string homeUrl = "https://maker.test/";
     std::unique_ptr<CTessalyDlg> window;
 
     [[nodiscard]] std::string Folder() const { return folder.path().toStdString() + "/"; }

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QPlainTextEdit>
 #include <QTest>
 #include <QTimer>
 
@@ -29,11 +30,12 @@ TestHttpServer::Response Document(int major, int minor)
     return response;
 }
 
-// Closes every update dialog that opens, remembering the page it showed.
+// Closes every update dialog that opens, remembering the page and the text box it showed.
 struct UpdateDialogWatch {
     QTimer timer;
     int seen = 0;
     CVersionUpdateDlg::Page page = CVersionUpdateDlg::Page::Fetching;
+    QString text;
 
     UpdateDialogWatch()
     {
@@ -44,6 +46,7 @@ struct UpdateDialogWatch {
                 return;
             ++seen;
             page = dialog->CurrentPage();
+            text = dialog->TextBox()->toPlainText();
             dialog->reject();
         });
         timer.start(5);
@@ -63,6 +66,8 @@ TEST(MainWindowUpdate, ANewerVersionFoundAfterStartOpensTheUpdateDialog)
     rig.Open();
     ASSERT_TRUE(QTest::qWaitFor([&] { return watch.seen > 0; }, WAIT_MS));
     EXPECT_EQ(watch.page, CVersionUpdateDlg::Page::NewVersion);
+    // The description came with the version: the dialog shows it without asking again.
+    EXPECT_TRUE(watch.text.endsWith(QStringLiteral("Better."))) << watch.text.toStdString();
     EXPECT_EQ(server.Requests(VERSION_PATH), 1);
     // A successful check is remembered next to the configuration, so the next start does not ask again.
     EXPECT_TRUE(QTest::qWaitFor(

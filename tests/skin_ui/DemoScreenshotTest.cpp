@@ -251,7 +251,7 @@ private:
         alt.textAlign = 0x11;
         pane->AddItem(alt);
 
-        m_combo = std::make_unique<CKVComboBox>(pane);
+        m_combo = std::make_unique<CKVComboBox>(&DefaultSkin(), pane);
         m_combo->addItems({ QStringLiteral("Zone 1 (zone1)"), QStringLiteral("Zone 2 (zone2)") });
         SkinItem holder = MakeItem(26, 0xD0, 150, 22);
         holder.marginRight = 8;

@@ -124,6 +124,15 @@ TEST_F(ItemMouseTest, ADisabledItemIsNeverHotAndIgnoresClicksButShowsItsTip)
     tip->Hide();
 }
 
+TEST_F(ItemMouseTest, AClickEndsTheWaitForTheTip)
+{
+    // As when the click opens a menu, which keeps every later move from the window.
+    Move(bar.get(), Centre(Item(BUTTON)));
+    Click(bar.get(), Centre(Item(BUTTON)));
+    QTest::qWait(CBaseWnd::HOVER_TIME_MS + CBaseWnd::TIP_DELAY_MS + 300);
+    EXPECT_FALSE(bar->InfoTip()->IsShown());
+}
+
 TEST_F(ItemMouseTest, SetItemCallsChangeOnlyTheNamedItem)
 {
     EXPECT_TRUE(bar->SetItemState(CHECK, ITEMSTATE_CHECKED, ITEMSTATE_CHECKED));

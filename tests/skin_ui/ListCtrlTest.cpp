@@ -5,6 +5,7 @@
 #include "players/PlayListEntry.h"
 #include "skin/KVListCtrl.h"
 #include "skin/PlayListModel.h"
+#include "skin/SkinDrawing.h"
 
 #include <gtest/gtest.h>
 
@@ -230,6 +231,40 @@ TEST_F(ListCtrlTest, DoubleAndRightClicksReachTheOwnerWithTheRow)
     EXPECT_EQ(doubles[0][1].toInt(), 2);
     ASSERT_EQ(rights.count(), 1);
     EXPECT_EQ(rights[0][1].toInt(), 2);
+}
+
+} // namespace
+
+namespace {
+
+// Pixels in the middle third of the view's list area that are not its background.
+int DrawnInTheMiddle(CKVListCtrl& view)
+{
+    const QColor background = ColourFromArgb(DefaultSkin().GetSkinColour(203, 0, SKINCOLOUR_WND_BKBEGIN));
+    const QImage shot = view.viewport()->grab().toImage();
+    int count = 0;
+    for (int y = shot.height() / 3; y < shot.height() * 2 / 3; ++y) {
+        for (int x = 0; x < shot.width(); ++x)
+            count += shot.pixelColor(x, y) != background ? 1 : 0;
+    }
+    return count;
+}
+
+TEST_F(ListCtrlTest, AnEmptyListShowsItsHintInTheMiddleUntilARowExists)
+{
+    const QString hint = QStringLiteral("Add files here.");
+    EXPECT_EQ(view->ShownEmptyText(), QString()) << "no hint unless one is given";
+    EXPECT_EQ(DrawnInTheMiddle(*view), 0);
+
+    view->SetEmptyText(hint);
+    EXPECT_EQ(view->ShownEmptyText(), hint);
+    EXPECT_GT(DrawnInTheMiddle(*view), 50);
+
+    list.AppendFile("/music/a.mp3", 60'000);
+    EXPECT_EQ(view->ShownEmptyText(), QString());
+    EXPECT_EQ(DrawnInTheMiddle(*view), 0);
+    list.ClearAll();
+    EXPECT_EQ(view->ShownEmptyText(), hint);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "skin/QtImageDecoder.h"
 #include "skin/QtSkinImage.h"
+#include "skin/SkinControls.h"
 #include "skin/SkinDrawing.h"
 
 #include <gtest/gtest.h>
@@ -81,6 +82,16 @@ TEST(SkinDrawing, SchemeFontsBecomeQtFonts)
     EXPECT_TRUE(result.underline());
     EXPECT_FALSE(result.italic());
     EXPECT_EQ(ColourFromArgb(0xFF4538F4), QColor(0x45, 0x38, 0xF4));
+
+    // A face that the platform lacks becomes the fallback's, or the skin's for a font the program
+    // names, rather than a stand-in of the platform's choosing.
+    SkinFont missing = font;
+    missing.face = "No Such Face Anywhere";
+    EXPECT_EQ(FontFromSkin(missing, QFont(QStringLiteral("DejaVu Sans Mono"))).family(), "DejaVu Sans Mono");
+    const QFont named = NamedFont(DefaultSkin(), QStringLiteral("No Such Face Anywhere"), 10);
+    EXPECT_EQ(named.family(), QString::fromStdString(DefaultSkin().GetSkinFont(0, 0).face));
+    EXPECT_EQ(named.pointSize(), 10);
+    EXPECT_EQ(NamedFont(DefaultSkin(), QStringLiteral("DejaVu Serif"), 10).family(), "DejaVu Serif");
 }
 
 TEST(QtImageDecoder, DecodesPngFromMemoryAndGivesNullImagesForAnythingElse)

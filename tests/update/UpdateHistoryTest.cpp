@@ -120,7 +120,7 @@ TEST_F(HistoryFile, LivesInTheGivenFolderOnly)
     EXPECT_TRUE(noFolder.IsCheckDue());
 }
 
-TEST_F(HistoryFile, StartDoesNothingWhenNoCheckIsDue)
+TEST_F(HistoryFile, StartDoesNothingWhenNoCheckIsDueOrThereIsNoVersionAddress)
 {
     m_folder.Write(HISTORY, TodayText(1));
     // Nothing listens at this address: a check that did start would fail and report.
@@ -130,6 +130,13 @@ TEST_F(HistoryFile, StartDoesNothingWhenNoCheckIsDue)
     EXPECT_FALSE(checker.IsRunning());
     EXPECT_FALSE(receiver.Log.WaitFor(1, milliseconds(200)));
     EXPECT_EQ(m_folder.Read(HISTORY), TodayText(1));
+
+    // A build without a version address never checks, not even when asked to.
+    CKVVersionUpdate noAddress(m_folder.Path(), "");
+    EXPECT_FALSE(noAddress.HasVersionAddress());
+    EXPECT_EQ(noAddress.Start(true, &receiver), std::thread::id());
+    EXPECT_FALSE(noAddress.IsRunning());
+    EXPECT_FALSE(receiver.Log.WaitFor(1, milliseconds(200)));
 }
 
 } // namespace
