@@ -2,10 +2,16 @@
 
 #include "dialogs/DialogPanes.h"
 #include "dialogs/MessageBox.h"
+#include "skin/SkinCheckStyle.h"
 
 #include <QDate>
 #include <QDateEdit>
 #include <QGuiApplication>
+#include <QHeaderView>
+#include <QTreeWidget>
+
+#include <algorithm>
+#include <tuple>
 
 namespace {
 
@@ -37,6 +43,25 @@ CalendarDate StoredDate(const QDate& date)
         static_cast<std::uint32_t>(date.day()));
 }
 
+// Where a day off comes in the list: the coming ones first, by their next date, then those that
+// have passed, the latest first.
+std::tuple<bool, int, QDate> DayOffOrder(const DayOff& off, const QDate& today)
+{
+    QDate next = ShownDate(off.Date);
+    if (off.Yearly) {
+        next = QDate(today.year(), next.month(), next.day());
+        // 29 February, in a year without one, comes in the next leap year.
+        for (int year = today.year(); !next.isValid() || next < today; ++year)
+            next = QDate(year + 1, static_cast<int>(off.Date.Month()), static_cast<int>(off.Date.Day()));
+    }
+    const bool past = next < today;
+    return { past, past ? -static_cast<int>(next.toJulianDay() - today.toJulianDay()) : 0, next };
+}
+
+// The row's index into the policy's days off.
+constexpr int DAY_OFF_INDEX_ROLE = Qt::UserRole;
+constexpr int DAYS_OFF_HEIGHT = 96;
+
 } // namespace
 
 CProgramDlg::CProgramDlg(
@@ -48,7 +73,7 @@ CProgramDlg::CProgramDlg(
     LoadPolicy();
     SetCaptionFlags(CAPTION_CLOSE);
     SetCaptionText(QStringLiteral("Schedule Policy"));
-    resize(460, 270);
+    resize(460, 420);
 }
 
 CProgramDlg::~CProgramDlg() = default;
@@ -99,6 +124,44 @@ bool CProgramDlg::OnInitDialog()
     m_panel->AddItem(endLabel);
     m_panel->AddItem(dialogpanes::Holder(13, m_end.get(), 140));
 
+    m_offDate = std::make_unique<QDateEdit>(QDate::currentDate(), m_panel.get());
+    m_offDate->setDateRange(FIRST_DATE, LAST_DATE);
+    m_offDate->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    m_offDate->setCalendarPopup(true);
+    m_daysOff = std::make_unique<QTreeWidget>(m_panel.get());
+    m_checkStyle = std::make_unique<SkinCheckStyle>(*Skin());
+    m_daysOff->setStyle(m_checkStyle.get());
+    m_daysOff->setColumnCount(2);
+    m_daysOff->setHeaderLabels({ QStringLiteral("Day off"), QStringLiteral("Every year") });
+    m_daysOff->setRootIsDecorated(false);
+    m_daysOff->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_daysOff->header()->setStretchLastSection(true);
+    m_daysOff->setColumnWidth(0, 160);
+    SkinItem offLabel = dialogpanes::Label(ITEM_OFF_LABEL, QStringLiteral("Days off :"), 100);
+    offLabel.marginTop = 16;
+    m_panel->AddItem(offLabel);
+    SkinItem offDate = dialogpanes::Holder(15, m_offDate.get(), 140);
+    offDate.marginTop = 16;
+    m_panel->AddItem(offDate);
+    for (const auto& [id, text] :
+        { std::pair { ITEM_ADD_OFF, "Add" }, std::pair { ITEM_REMOVE_OFF, "Remove" } }) {
+        SkinItem button = dialogpanes::Button(id, QString::fromLatin1(text), false);
+        button.rect = { 0, 0, 70, 22 };
+        button.marginLeft = 6;
+        button.marginTop = 16;
+        m_panel->AddItem(button);
+    }
+    SkinItem list = dialogpanes::Holder(18, m_daysOff.get(), 396);
+    list.layout = LAYOUT_LEFT_NEWLINE | LAYOUT_FIXED_WIDTH | LAYOUT_FIXED_HEIGHT;
+    list.rect = { 0, 0, 396, DAYS_OFF_HEIGHT };
+    list.marginLeft = 28;
+    m_panel->AddItem(list);
+    connect(m_daysOff.get(), &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int column) {
+        const auto index = static_cast<std::size_t>(item->data(0, DAY_OFF_INDEX_ROLE).toInt());
+        if (column == 1 && index < m_policy.DaysOff.size())
+            m_policy.DaysOff[index].Yearly = item->checkState(1) == Qt::Checked;
+    });
+
     m_bar->AddItem(dialogpanes::Button(ITEM_RESET, QStringLiteral("Reset"), false));
     m_bar->AddItem(dialogpanes::Button(ITEM_CANCEL, QStringLiteral("Cancel"), true));
     m_bar->AddItem(dialogpanes::Button(ITEM_OK, QStringLiteral("OK"), true));
@@ -109,6 +172,7 @@ bool CProgramDlg::OnInitDialog()
 
 void CProgramDlg::ShowPolicy()
 {
+    ShowDaysOff();
     if (m_policy.Type == POLICY_WEEKLY) {
         for (int day = 0; day < 7; ++day)
             SetChecked(ITEM_MONDAY + day, m_policy.Week[WeekIndex(day)]);
@@ -170,6 +234,48 @@ void CProgramDlg::OnOk()
     accept();
 }
 
+void CProgramDlg::ShowDaysOff()
+{
+    const QDate today = QDate::currentDate();
+    std::vector<std::size_t> order(m_policy.DaysOff.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return DayOffOrder(m_policy.DaysOff[a], today) < DayOffOrder(m_policy.DaysOff[b], today);
+    });
+    const QSignalBlocker quiet(m_daysOff.get());
+    m_daysOff->clear();
+    for (const std::size_t index : order) {
+        const DayOff& off = m_policy.DaysOff[index];
+        auto* item = new QTreeWidgetItem(m_daysOff.get());
+        item->setText(0, std::get<QDate>(DayOffOrder(off, today)).toString(QStringLiteral("yyyy-MM-dd")));
+        item->setData(0, DAY_OFF_INDEX_ROLE, static_cast<int>(index));
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+        item->setCheckState(1, off.Yearly ? Qt::Checked : Qt::Unchecked);
+    }
+}
+
+void CProgramDlg::AddDayOff()
+{
+    const CalendarDate date = StoredDate(m_offDate->date());
+    const auto known = std::find_if(m_policy.DaysOff.begin(), m_policy.DaysOff.end(),
+        [&](const DayOff& off) { return off.Date == date; });
+    if (known == m_policy.DaysOff.end())
+        m_policy.DaysOff.push_back(DayOff { date, false });
+    ShowDaysOff();
+}
+
+void CProgramDlg::RemoveDayOff()
+{
+    const QTreeWidgetItem* item = m_daysOff->currentItem();
+    if (item == nullptr)
+        return;
+    const auto index = static_cast<std::size_t>(item->data(0, DAY_OFF_INDEX_ROLE).toInt());
+    if (index < m_policy.DaysOff.size())
+        m_policy.DaysOff.erase(m_policy.DaysOff.begin() + static_cast<std::ptrdiff_t>(index));
+    ShowDaysOff();
+}
+
 int CProgramDlg::OnItemClick(const ItemNotifyInfo& info)
 {
     if (info.item == nullptr)
@@ -177,6 +283,14 @@ int CProgramDlg::OnItemClick(const ItemNotifyInfo& info)
     if (info.sender == PANEL_ID) {
         if (info.item->id == ITEM_WEEKLY || info.item->id == ITEM_DATE_RANGE) {
             SelectWeekly(info.item->id == ITEM_WEEKLY);
+            return 1;
+        }
+        if (info.item->id == ITEM_ADD_OFF) {
+            AddDayOff();
+            return 1;
+        }
+        if (info.item->id == ITEM_REMOVE_OFF) {
+            RemoveDayOff();
             return 1;
         }
         return 0;

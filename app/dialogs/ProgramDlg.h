@@ -8,9 +8,12 @@
 
 class IMessageBox;
 class QDateEdit;
+class QStyle;
+class QTreeWidget;
 
-// Edits one player's schedule policy: a weekly schedule or a date range. The caller reads
-// Policy() when the dialog ends with OK.
+// Edits one player's schedule policy: a weekly schedule or a date range, and under either the days
+// off (holidays, closing days; each one date, or that day of every year). The caller reads Policy()
+// when the dialog ends with OK.
 class CProgramDlg : public CBaseDialog {
 public:
     static constexpr int PANEL_ID = 112;
@@ -24,6 +27,9 @@ public:
     static constexpr int ITEM_DATE_RANGE = 9;
     static constexpr int ITEM_BEGIN_LABEL = 10;
     static constexpr int ITEM_END_LABEL = 12;
+    static constexpr int ITEM_OFF_LABEL = 14;
+    static constexpr int ITEM_ADD_OFF = 16;
+    static constexpr int ITEM_REMOVE_OFF = 17;
 
     // policy may be null, for the default policy; it is not owned and must outlive the dialog, as
     // must the skin and messages (null: the platform's message box).
@@ -37,6 +43,10 @@ public:
     [[nodiscard]] CBaseWnd* Bar() const { return m_bar.get(); }
     [[nodiscard]] QDateEdit* BeginPicker() const { return m_begin.get(); }
     [[nodiscard]] QDateEdit* EndPicker() const { return m_end.get(); }
+    [[nodiscard]] QDateEdit* DayOffPicker() const { return m_offDate.get(); }
+    // One row per day off, the coming ones first (a yearly one under its next date); column 1 is its
+    // "Every year" box.
+    [[nodiscard]] QTreeWidget* DaysOffList() const { return m_daysOff.get(); }
 
 protected:
     bool OnInitDialog() override;
@@ -50,6 +60,9 @@ private:
     [[nodiscard]] bool IsChecked(int id) const;
     void SetChecked(int id, bool checked);
     void OnOk();
+    void ShowDaysOff();
+    void AddDayOff();
+    void RemoveDayOff();
 
     const SchedulePolicy* m_given = nullptr;
     SchedulePolicy m_policy;
@@ -58,4 +71,8 @@ private:
     std::unique_ptr<CBaseWnd> m_bar;
     std::unique_ptr<QDateEdit> m_begin;
     std::unique_ptr<QDateEdit> m_end;
+    std::unique_ptr<QDateEdit> m_offDate;
+    // Before the list that it draws.
+    std::unique_ptr<QStyle> m_checkStyle;
+    std::unique_ptr<QTreeWidget> m_daysOff;
 };

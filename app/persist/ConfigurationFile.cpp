@@ -63,14 +63,47 @@ int WeekMask(const SchedulePolicy& policy)
     return mask;
 }
 
+// Days off are child elements of Program, which readers of the plain format step over:
+// <Off Date="2026-12-25" Yearly="1"/>.
+bool AddDaysOff(CXmlparse& xml, const SchedulePolicy& policy)
+{
+    if (policy.DaysOff.empty())
+        return true;
+    if (!xml.EnterElement())
+        return false;
+    bool added = true;
+    for (const DayOff& off : policy.DaysOff) {
+        added = xml.AddElement("Off") && xml.SetAttribute("Date", off.Date.Text())
+            && xml.SetAttribute("Yearly", off.Yearly ? "1" : "0");
+        if (!added)
+            break;
+    }
+    return xml.LeaveElement() && added;
+}
+
 bool AddProgram(CXmlparse& xml, const SchedulePolicy& policy)
 {
     if (!xml.AddElement("Program") || !xml.SetAttribute("Type", std::to_string(policy.Type)))
         return false;
-    if (policy.Type == POLICY_WEEKLY)
-        return xml.SetAttribute("Week", std::to_string(WeekMask(policy)));
-    return xml.SetAttribute("BeginDate", DateText(policy.BeginDate))
-        && xml.SetAttribute("EndDate", DateText(policy.EndDate));
+    const bool attributes = policy.Type == POLICY_WEEKLY
+        ? xml.SetAttribute("Week", std::to_string(WeekMask(policy)))
+        : xml.SetAttribute("BeginDate", DateText(policy.BeginDate))
+            && xml.SetAttribute("EndDate", DateText(policy.EndDate));
+    return attributes && AddDaysOff(xml, policy);
+}
+
+void ReadDaysOff(CXmlparse& xml, SchedulePolicy& policy)
+{
+    if (!xml.EnterElement())
+        return;
+    policy.DaysOff.clear();
+    while (xml.FindElement("Off")) {
+        const CalendarDate date(xml.GetAttribute("Date"));
+        // A date that does not read is left out rather than taken for today.
+        if (date.Valid())
+            policy.DaysOff.push_back(DayOff { date, TruncatedNumber(xml.GetAttribute("Yearly")) == 1 });
+    }
+    xml.LeaveElement();
 }
 
 // A step that fails skips the rest of this player only.
@@ -113,6 +146,7 @@ void ReadPolicy(CXmlparse& xml, SchedulePolicy& policy, std::time_t now)
 {
     if (!xml.FindElement("Program"))
         return;
+    ReadDaysOff(xml, policy);
     if (TruncatedNumber(xml.GetAttribute("Type")) == POLICY_WEEKLY) {
         policy.Type = POLICY_WEEKLY;
         const std::string week = xml.GetAttribute("Week");

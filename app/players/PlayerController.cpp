@@ -327,9 +327,11 @@ std::string PlayerController::StatusTip(int player) const
         tip = slot.State == PLAYER_IDLE ? PlayerStateText(PLAYER_STOPPED) : PlayerStateText(slot.State);
     if (m_deviceAbsent[static_cast<std::size_t>(player)])
         tip += "\nDevice not connected: " + slot.Setting.Device;
-    if (slot.Policy.Type != POLICY_WEEKLY && slot.Policy.EndDate.Valid()
-        && slot.Policy.EndDate < CalendarDate::AtTime(m_clock.Now()))
+    const CalendarDate today = CalendarDate::AtTime(m_clock.Now());
+    if (slot.Policy.Type != POLICY_WEEKLY && slot.Policy.EndDate.Valid() && slot.Policy.EndDate < today)
         tip += "\nDate range ended: " + slot.Policy.EndDate.Text();
+    if (slot.Policy.IsDayOff(today))
+        tip += "\nDay off";
     return tip;
 }
 

@@ -1,7 +1,24 @@
 #include "players/SchedulePolicy.h"
 
+#include <algorithm>
+
+bool DayOff::Covers(const CalendarDate& day) const
+{
+    if (!Yearly)
+        return Date == day;
+    return Date.Month() == day.Month() && Date.Day() == day.Day();
+}
+
+bool SchedulePolicy::IsDayOff(const CalendarDate& day) const
+{
+    return day.Valid()
+        && std::any_of(DaysOff.begin(), DaysOff.end(), [&](const DayOff& off) { return off.Covers(day); });
+}
+
 bool SchedulePolicy::AllowsDay(int weekday, const CalendarDate& today) const
 {
+    if (IsDayOff(today))
+        return false;
     if (Type == POLICY_WEEKLY) {
         if (weekday < 0 || weekday >= static_cast<int>(Week.size()))
             return true;

@@ -154,13 +154,10 @@ int TimerScheduler::ScheduledItemAt(int player) const
     const bool known = localtime_r(&now, &local) != nullptr;
 
     // Without a local time a weekly policy lets the day pass, while a date range has no date to
-    // allow; either way there is no time of day to match a row against. Only a date range needs
-    // today's date.
+    // allow; either way there is no time of day to match a row against.
     static const CalendarDate noDate;
-    const bool weekly = policy.Type == POLICY_WEEKLY;
-    const bool allowed = known && !weekly
-        ? policy.AllowsDay(local.tm_wday, CalendarDate::FromLocalTime(local))
-        : policy.AllowsDay(known ? local.tm_wday : -1, noDate);
+    const bool allowed
+        = policy.AllowsDay(known ? local.tm_wday : -1, known ? CalendarDate::FromLocalTime(local) : noDate);
     if (!allowed || !known)
         return -1;
 

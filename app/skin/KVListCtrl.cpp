@@ -5,6 +5,7 @@
 #include "skin/BaseSkin.h"
 #include "skin/PlayListModel.h"
 #include "skin/QtSkinImage.h"
+#include "skin/SkinCheckStyle.h"
 #include "skin/SkinControls.h"
 #include "skin/SkinDrawing.h"
 #include "skin/SkinItem.h"
@@ -54,37 +55,6 @@ public:
 private:
     QWidget& m_widget;
     bool m_wasEnabled;
-};
-
-// The list's check boxes are the skin's check box pictures, as in the skinned dialogs.
-class SkinCheckStyle final : public QProxyStyle {
-public:
-    explicit SkinCheckStyle(const CBaseSkin& skin)
-        : m_skin(skin)
-    {
-    }
-
-    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
-        const QWidget* widget) const override
-    {
-        if (element == PE_IndicatorItemViewItemCheck) {
-            const int state = (option->state & State_On) != 0 ? ITEMSTATE_CHECKED : 0;
-            if (const QImage* box = QtSkinImage::From(m_skin.GetImage(m_skin.CheckBoxImageId(state)))) {
-                const int side = std::min({ option->rect.width(), option->rect.height(), box->width() });
-                const QRect target(option->rect.left() + (option->rect.width() - side) / 2,
-                    option->rect.top() + (option->rect.height() - side) / 2, side, side);
-                painter->save();
-                painter->setRenderHint(QPainter::SmoothPixmapTransform);
-                painter->drawImage(target, *box);
-                painter->restore();
-                return;
-            }
-        }
-        QProxyStyle::drawPrimitive(element, option, painter, widget);
-    }
-
-private:
-    const CBaseSkin& m_skin;
 };
 
 // Rows a little taller than the text, as the list view of the platform draws them.

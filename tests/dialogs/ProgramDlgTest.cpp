@@ -7,6 +7,7 @@
 
 #include <QDate>
 #include <QDateEdit>
+#include <QTreeWidget>
 
 using namespace dlgtest;
 
@@ -27,6 +28,12 @@ protected:
 
     RecordingMessageBox messages;
 };
+
+CalendarDate StoredDay(const QDate& date)
+{
+    return CalendarDate(static_cast<std::uint32_t>(date.year()), static_cast<std::uint32_t>(date.month()),
+        static_cast<std::uint32_t>(date.day()));
+}
 
 SchedulePolicy DateRange(CalendarDate begin, CalendarDate end)
 {
@@ -140,6 +147,44 @@ TEST_F(ProgramDlgTest, ResetRestoresThePolicyAsOpened)
     EXPECT_EQ(dialog.BeginPicker()->date(), QDate(2026, 1, 2));
     ClickItem(dialog.Bar(), CProgramDlg::ITEM_OK);
     EXPECT_EQ(dialog.Policy(), policy);
+}
+
+TEST_F(ProgramDlgTest, DaysOffAreAddedMarkedYearlyRemovedAndShownComingFirst)
+{
+    const QDate today = QDate::currentDate();
+    SchedulePolicy policy;
+    // A holiday that has passed, one still to come and Christmas every year.
+    policy.DaysOff = { { StoredDay(today.addDays(-40)), false }, { StoredDay(today.addDays(30)), false },
+        { CalendarDate(2020, 12, 25), true } };
+    CProgramDlg dialog(nullptr, &DefaultSkin(), &policy, &messages);
+    Open(dialog);
+    QTreeWidget* list = dialog.DaysOffList();
+    ASSERT_EQ(list->topLevelItemCount(), 3);
+    // The last one is the day that has passed.
+    EXPECT_EQ(list->topLevelItem(2)->text(0).toStdString(), StoredDay(today.addDays(-40)).Text());
+    // Christmas shows as its next day.
+    QDate christmas(today.year(), 12, 25);
+    if (christmas < today)
+        christmas = christmas.addYears(1);
+    const int christmasRow = today.addDays(30) < christmas ? 1 : 0;
+    EXPECT_EQ(list->topLevelItem(christmasRow)->checkState(1), Qt::Checked);
+    EXPECT_EQ(list->topLevelItem(christmasRow)->text(0), christmas.toString(QStringLiteral("yyyy-MM-dd")));
+
+    // A date is added once; its box makes it yearly; the passed one is removed.
+    dialog.DayOffPicker()->setDate(today.addDays(1));
+    ClickItem(dialog.Panel(), CProgramDlg::ITEM_ADD_OFF);
+    ClickItem(dialog.Panel(), CProgramDlg::ITEM_ADD_OFF);
+    ASSERT_EQ(list->topLevelItemCount(), 4);
+    EXPECT_EQ(list->topLevelItem(0)->text(0).toStdString(), StoredDay(today.addDays(1)).Text());
+    list->topLevelItem(0)->setCheckState(1, Qt::Checked);
+    list->setCurrentItem(list->topLevelItem(3));
+    ClickItem(dialog.Panel(), CProgramDlg::ITEM_REMOVE_OFF);
+    EXPECT_TRUE(SaveScreenshot(&dialog, QStringLiteral("schedule-policy-days-off")));
+    ClickItem(dialog.Bar(), CProgramDlg::ITEM_OK);
+
+    ASSERT_EQ(dialog.Policy().DaysOff.size(), 3u);
+    EXPECT_EQ(dialog.Policy().DaysOff[0], (DayOff { StoredDay(today.addDays(30)), false }));
+    EXPECT_EQ(dialog.Policy().DaysOff[2], (DayOff { StoredDay(today.addDays(1)), true }));
 }
 
 TEST_F(ProgramDlgTest, UnshowableStoredDateShowsToday)

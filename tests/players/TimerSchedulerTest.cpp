@@ -127,6 +127,45 @@ TEST_F(TimerSchedulerTest, ADateRangeEndingYesterdayPlaysNothingOneStartingToday
     EXPECT_EQ(h.State(0), PLAYER_STOPPED);
 }
 
+TEST_F(TimerSchedulerTest, ADayOffSilencesEitherPolicyFromMidnightToMidnight)
+{
+    // 3 June 2026 off, as one date or every year, under a weekly policy of every day or a June range.
+    struct Case {
+        const char* what;
+        std::int32_t type;
+        DayOff off;
+    };
+    const Case cases[] = {
+        { "weekly, one date", POLICY_WEEKLY, { CalendarDate(2026, 6, 3), false } },
+        { "weekly, every year", POLICY_WEEKLY, { CalendarDate(2019, 6, 3), true } },
+        { "date range, one date", POLICY_DATE_RANGE, { CalendarDate(2026, 6, 3), false } },
+    };
+    for (const Case& c : cases) {
+        PlaybackHarness run;
+        SchedulePolicy& policy = run.players.Slot(0).Policy;
+        policy.Type = c.type;
+        policy.Week.fill(true);
+        policy.BeginDate = CalendarDate(2026, 6, 1);
+        policy.EndDate = CalendarDate(2026, 6, 30);
+        policy.DaysOff = { c.off, { CalendarDate(2026, 6, 10), false } };
+        run.Place(0, "/music/early.mp3", 60'000, "00:00:01");
+        run.Place(0, "/music/late.mp3", 30'000, "23:59:00");
+        run.clock.now = LocalTime(2026, 6, 2, 23, 0, 0);
+        run.scheduler.StartPlayerTimer(0);
+
+        run.TickAt(0, LocalTime(2026, 6, 2, 23, 59, 10));
+        EXPECT_EQ(run.State(0), PLAYER_RUNNING) << c.what << ": the evening before";
+        run.TickAt(0, LocalTime(2026, 6, 3, 0, 0, 30));
+        EXPECT_EQ(run.State(0), PLAYER_STOPPED) << c.what << ": the day off";
+        EXPECT_EQ(run.view.status[0].text, "Timer already started\nDay off") << c.what;
+        run.TickAt(0, LocalTime(2026, 6, 3, 23, 59, 10));
+        EXPECT_EQ(run.State(0), PLAYER_STOPPED) << c.what << ": the day off's evening";
+        run.TickAt(0, LocalTime(2026, 6, 4, 0, 0, 30));
+        EXPECT_EQ(run.State(0), PLAYER_RUNNING) << c.what << ": the day after";
+        EXPECT_EQ(run.control.openCount, 2) << c.what;
+    }
+}
+
 TEST_F(TimerSchedulerTest, ScheduledItemFollowsTheHalfOpenWindowsInListOrder)
 {
     h.Place(0, "/music/a.mp3", 10'000, "10:00:00");

@@ -61,6 +61,32 @@ TEST_F(KeptSetup, ASetupReadWhileItsDevicesFilesAndDatesAreAwayIsWrittenBackByte
     EXPECT_EQ(ReadBytes(PathOf("second.cfg")), ReadBytes(PathOf("first.cfg")));
 }
 
+TEST_F(KeptSetup, DaysOffRoundTripInsideProgramWhereThePlainReaderStepsOverThem)
+{
+    Players original;
+    original.Slot(0).Policy.DaysOff
+        = { { CalendarDate(2026, 12, 25), true }, { CalendarDate(2027, 4, 2), false } };
+    SchedulePolicy& range = original.Slot(1).Policy;
+    range.Type = POLICY_DATE_RANGE;
+    range.BeginDate = CalendarDate(2031, 6, 1);
+    range.EndDate = CalendarDate(2031, 9, 30);
+    range.DaysOff = { { CalendarDate(2031, 8, 15), false } };
+    ASSERT_EQ(original.Slot(1).List.AppendFileAt(AudioFile("a.mp3", 5'000), 5'000, "08:00:00"),
+        AppendResult::Appended);
+    ASSERT_TRUE(WriteConfiguration(PathOf("Tessaly.cfg"), original));
+    EXPECT_NE(ReadBytes(PathOf("Tessaly.cfg"))
+                  .find("<Program Type=\"1\" Week=\"124\">\r\n<Off Date=\"2026-12-25\" Yearly=\"1\"/>\r\n"
+                        "<Off Date=\"2027-04-02\" Yearly=\"0\"/>\r\n</Program>"),
+        std::string::npos);
+
+    // The rows after a Program with days off are read as before.
+    Players loaded;
+    ASSERT_TRUE(ReadConfiguration(PathOf("Tessaly.cfg"), loaded, control, progress, June15()));
+    EXPECT_EQ(loaded.Slot(0).Policy, original.Slot(0).Policy);
+    EXPECT_EQ(loaded.Slot(1).Policy, range);
+    EXPECT_EQ(loaded.Slot(1).List.Rows(), original.Slot(1).List.Rows());
+}
+
 TEST_F(KeptSetup, RowsThatCannotBeMeasuredAreKeptByTheirStoredLength)
 {
     struct Case {
