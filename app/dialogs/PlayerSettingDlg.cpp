@@ -26,6 +26,18 @@ constexpr int DEVICE_NAME_ROLE = Qt::UserRole;
 // Set on the entry of a stored device that is not connected.
 constexpr int ABSENT_DEVICE_ROLE = Qt::UserRole + 1;
 
+// Words that run on from the item before them, as part of one sentence with a control in it.
+SkinItem Words(int id, const QString& text, int width, bool newRow)
+{
+    SkinItem item = dialogpanes::Label(id, text, width);
+    if (!newRow)
+        item.layout = LAYOUT_LEFT | LAYOUT_FIXED_WIDTH | LAYOUT_FIXED_HEIGHT;
+    item.marginLeft = newRow ? LABEL_WIDTH + 12 : 4;
+    item.padding = 0;
+    item.textAlign = TEXTALIGN_LEFT | TEXTALIGN_VCENTER;
+    return item;
+}
+
 SkinItem Slider(int id, int min, int max, int pos)
 {
     SkinItem item = dialogpanes::Holder(id, nullptr, CONTROL_WIDTH);
@@ -53,7 +65,7 @@ CPlayerSettingDlg::CPlayerSettingDlg(
 {
     SetCaptionFlags(CAPTION_CLOSE);
     SetCaptionText(QStringLiteral("Player Setting"));
-    resize(420, 280);
+    resize(580, 310);
 }
 
 CPlayerSettingDlg::~CPlayerSettingDlg() = default;
@@ -89,6 +101,20 @@ bool CPlayerSettingDlg::OnInitDialog()
     m_panel->AddItem(Slider(ITEM_AMPLIFY, 10, 100, 10));
     m_panel->AddItem(dialogpanes::Label(6, QStringLiteral("Channel :"), LABEL_WIDTH));
     m_panel->AddItem(dialogpanes::Holder(16, m_channelList.get(), CONTROL_WIDTH));
+    // Announcements over music: "Lower other players on this device by [12] dB while this one plays".
+    m_duckList = std::make_unique<CKVComboBox>(Skin(), m_panel.get());
+    m_duckList->addItem(QStringLiteral("0"), 0);
+    for (int db = DUCK_MIN_DB; db <= DUCK_MAX_DB; db += 3)
+        m_duckList->addItem(QString::number(db), db);
+    m_panel->AddItem(dialogpanes::Label(7, QStringLiteral("Announce :"), LABEL_WIDTH));
+    m_panel->AddItem(Words(8, QStringLiteral("Lower other players on this device by"), 228, false));
+    m_panel->AddItem(dialogpanes::Holder(17, m_duckList.get(), 56));
+    m_panel->AddItem(Words(9, QStringLiteral("dB while this one plays"), 150, false));
+    SkinItem loudness = dialogpanes::Box(
+        ITEM_EVEN_LOUDNESS, QStringLiteral("Even loudness"), ITEMSTYLE_CHECKBOX, true, 160);
+    loudness.marginLeft = LABEL_WIDTH + 12;
+    loudness.marginTop = 8;
+    m_panel->AddItem(loudness);
 
     m_bar->AddItem(dialogpanes::Button(ITEM_RESET, QStringLiteral("Reset"), false));
     m_bar->AddItem(dialogpanes::Button(ITEM_CANCEL, QStringLiteral("Cancel"), true));
@@ -133,6 +159,16 @@ void CPlayerSettingDlg::ShowValues(int player)
     (void)m_panel->SetSliderPos(ITEM_AMPLIFY, static_cast<int>(std::trunc(setting.Amplify * 10.0F)));
     m_channelList->setCurrentIndex(
         setting.Balance == 0 ? CHANNEL_MIX : (setting.Balance < 0 ? CHANNEL_LEFT : CHANNEL_RIGHT));
+    // A reduction between the list's steps shows as the next one down, and is kept unless changed.
+    int duck = 0;
+    for (int index = 0; index < m_duckList->count(); ++index) {
+        if (m_duckList->itemData(index).toInt() <= setting.DuckDb)
+            duck = index;
+    }
+    m_duckList->setCurrentIndex(duck);
+    m_shownDuckIndex = duck;
+    (void)m_panel->SetItemState(
+        ITEM_EVEN_LOUDNESS, ITEMSTATE_CHECKED, setting.EvenLoudness ? ITEMSTATE_CHECKED : 0);
 }
 
 void CPlayerSettingDlg::ShowDevice(const std::string& stored)
@@ -183,6 +219,10 @@ void CPlayerSettingDlg::TakeValues(int player)
         setting.Balance = 0;
         break;
     }
+    if (m_duckList->currentIndex() != m_shownDuckIndex)
+        setting.DuckDb = m_duckList->currentData().toInt();
+    const SkinItem* loudness = m_panel->FindItem(ITEM_EVEN_LOUDNESS);
+    setting.EvenLoudness = loudness != nullptr && (loudness->state & ITEMSTATE_CHECKED) != 0;
 }
 
 void CPlayerSettingDlg::OnPlayerSelected(int index)

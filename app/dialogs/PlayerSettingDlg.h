@@ -30,6 +30,7 @@ public:
     // Sliders of the panel.
     static constexpr int ITEM_VOLUME = 20;
     static constexpr int ITEM_AMPLIFY = 21;
+    static constexpr int ITEM_EVEN_LOUDNESS = 22;
 
     // The skin and the device list are not owned and must outlive the dialog; currentPlayer is the
     // player shown first.
@@ -44,6 +45,8 @@ public:
     [[nodiscard]] QLineEdit* NameEdit() const { return m_name.get(); }
     [[nodiscard]] CKVComboBox* DeviceList() const { return m_deviceList.get(); }
     [[nodiscard]] CKVComboBox* ChannelList() const { return m_channelList.get(); }
+    // The dB by which the shown player lowers the others on its device: "0" (off) or 6 to 30.
+    [[nodiscard]] CKVComboBox* DuckList() const { return m_duckList.get(); }
     [[nodiscard]] CPlayerSettingWnd* Panel() const { return m_panel.get(); }
     [[nodiscard]] CBaseWnd* Bar() const { return m_bar.get(); }
 
@@ -63,6 +66,9 @@ private:
     Settings m_working;
     IAudioDeviceList* m_devices = nullptr;
     int m_shown = 0;
+    // Where the shown player's reduction was shown; the list may only approximate a stored value,
+    // which is kept unless another entry is picked.
+    int m_shownDuckIndex = 0;
     // The panel and bar before the controls they hold, so that the controls go first.
     std::unique_ptr<CPlayerSettingWnd> m_panel;
     std::unique_ptr<CBaseWnd> m_bar;
@@ -70,4 +76,5 @@ private:
     std::unique_ptr<QLineEdit> m_name;
     std::unique_ptr<CKVComboBox> m_deviceList;
     std::unique_ptr<CKVComboBox> m_channelList;
+    std::unique_ptr<CKVComboBox> m_duckList;
 };

@@ -115,7 +115,9 @@ void AddPlayer(CXmlparse& xml, int player, const PlayerSlot& slot)
         || !xml.SetAttribute("Volume", std::to_string(setting.Volume))
         || !xml.SetAttribute("Balance", std::to_string(setting.Balance))
         || !xml.SetAttribute("Amplify", AmplifyText(setting.Amplify))
-        || !xml.SetAttribute("Timer", slot.TimerWanted ? "1" : "0") || !xml.EnterElement())
+        || !xml.SetAttribute("Timer", slot.TimerWanted ? "1" : "0")
+        || !xml.SetAttribute("Duck", std::to_string(setting.DuckDb))
+        || !xml.SetAttribute("Loudness", setting.EvenLoudness ? "1" : "0") || !xml.EnterElement())
         return;
     if (AddProgram(xml, slot.Policy))
         (void)AddFileElements(xml, slot.List);
@@ -139,6 +141,10 @@ void ReadSetting(const CXmlparse& xml, PlayerSetting& setting)
     if (const auto amplify = static_cast<float>(NumberFromText(xml.GetAttribute("Amplify")));
         amplify >= 1.0f && amplify <= 10.0f)
         setting.Amplify = amplify;
+    // Missing in files of other writers: off.
+    if (const std::int32_t duck = TruncatedNumber(xml.GetAttribute("Duck")); IsDuckDb(duck))
+        setting.DuckDb = duck;
+    setting.EvenLoudness = TruncatedNumber(xml.GetAttribute("Loudness")) == 1;
 }
 
 // Reads the Program element among the current parent's children; without one the policy stays.

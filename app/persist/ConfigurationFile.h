@@ -17,15 +17,18 @@ class ISonarel;
 // their defaults, and written at shutdown and shortly after the players change.
 //
 //   <KVConfig Version="1.0.0">
-//     <Player ID="0" Name=".." Device=".." Volume="100" Balance="0" Amplify="1.000000" Timer="1">
+//     <Player ID="0" Name=".." Device=".." Volume="100" Balance="0" Amplify="1.000000" Timer="1" Duck="0"
+//             Loudness="0">
 //       <Program Type="1" Week="124"/>            or  <Program Type="0" BeginDate="2030-1-5" EndDate="..."/>
+//         (with days off as children: <Off Date="2026-12-25" Yearly="1"/>)
 //       <File Path="/music/a.mp3" BeginTime="08:00:00" Duration="00:03:12"/>
 //     </Player>
 //     ...
 //   </KVConfig>
 //
-// Timer (whether the player's timer runs after a start) and Duration (see FileElements.h) are read
-// and written here; readers that do not know them step over them.
+// Timer (whether the player's timer runs after a start), Duck (dB by which this player lowers the
+// others on its device), Loudness (even loudness on), the Off days of a Program and Duration (see
+// FileElements.h) are read and written here; readers that do not know them step over them.
 //
 // Reading is forgiving and silent: a missing or malformed file leaves every default, a Player with
 // an ID outside 0..7 is ignored, each value out of its range is skipped on its own, and a row that

@@ -164,6 +164,27 @@ TEST_F(PlayerSettingDlgTest, AnAbsentDeviceStaysThePlayersUnlessAnotherIsPicked)
     EXPECT_EQ(dialog.Working()[3].Device, "");
 }
 
+TEST_F(PlayerSettingDlgTest, AnnouncementReductionAndEvenLoudnessRoundTrip)
+{
+    CPlayerSettingDlg::Settings settings = Defaults();
+    settings[0].DuckDb = 13;
+    settings[1].DuckDb = 12;
+    settings[1].EvenLoudness = true;
+    CPlayerSettingDlg dialog(nullptr, &DefaultSkin(), settings, &devices, 0);
+    Open(dialog);
+    // A stored value between the steps shows as the step below it and stays unless changed.
+    EXPECT_EQ(dialog.DuckList()->currentText(), QStringLiteral("12"));
+    dialog.PlayerIdList()->setCurrentIndex(1);
+    EXPECT_TRUE(dialog.Panel()->FindItem(CPlayerSettingDlg::ITEM_EVEN_LOUDNESS)->state & ITEMSTATE_CHECKED);
+    dialog.DuckList()->setCurrentIndex(dialog.DuckList()->findText(QStringLiteral("24")));
+    ClickItem(dialog.Panel(), CPlayerSettingDlg::ITEM_EVEN_LOUDNESS);
+    EXPECT_TRUE(SaveScreenshot(&dialog, QStringLiteral("player-setting-announce")));
+    ClickItem(dialog.Bar(), CPlayerSettingDlg::ITEM_OK);
+    EXPECT_EQ(dialog.Working()[0].DuckDb, 13);
+    EXPECT_EQ(dialog.Working()[1].DuckDb, 24);
+    EXPECT_FALSE(dialog.Working()[1].EvenLoudness);
+}
+
 TEST_F(PlayerSettingDlgTest, CancelEndsWithoutAcceptance)
 {
     CPlayerSettingDlg dialog(nullptr, &DefaultSkin(), Defaults(), &devices, 0);
