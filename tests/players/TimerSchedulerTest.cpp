@@ -525,7 +525,7 @@ TEST_F(TimerSchedulerTest, SecondsNoTickSawAreLookedAtAfterwards)
     EXPECT_THAT(h.log.Of(2),
         ElementsAre(" | timer started",
             "/music/morning.mp3 | missed: its window 06:00:00-06:01:00 passed unseen",
-            "/music/noon.mp3 | started 1800 s after its begin time"));
+            "/music/noon.mp3 | started 1800 s after its begin time: its begin second passed unseen"));
 
     // The tick of 10:00:01 comes two seconds late.
     h.TickAt(June3(10, 0, 2));
@@ -533,7 +533,8 @@ TEST_F(TimerSchedulerTest, SecondsNoTickSawAreLookedAtAfterwards)
         h.log.Of(0).back(), "/music/one-second.mp3 | missed: its window 10:00:01-10:00:02 passed unseen");
     EXPECT_EQ(h.State(0), PLAYER_STOPPED);
     EXPECT_FALSE(h.control.streams[0].open);
-    EXPECT_EQ(h.log.Of(1).back(), "/music/news.mp3 | started 1 s after its begin time");
+    EXPECT_EQ(h.log.Of(1).back(),
+        "/music/news.mp3 | started 1 s after its begin time: its begin second passed unseen");
     EXPECT_EQ(h.State(1), PLAYER_RUNNING);
     // A second tick in the same second (the clock was set by less than a second) changes nothing.
     const std::size_t lines = h.log.lines.size();
@@ -543,8 +544,9 @@ TEST_F(TimerSchedulerTest, SecondsNoTickSawAreLookedAtAfterwards)
 }
 
 // What happens when a row's window closes while its file still plays: a file whose end is less than
-// a second away plays to its end, one started late fades out, any other is cut. A file that claimed
-// to be near its end but is still playing a second later is cut then.
+// a second away (and the moment its start came late within its second) plays to its end, one started
+// late fades out, any other is cut. A file that claimed to be near its end but is still playing a
+// second later is cut then.
 TEST_F(TimerSchedulerTest, AtItsWindowsEndAFileNearItsEndPlaysOnALateOneFadesAndAnyOtherIsCut)
 {
     struct Case {
@@ -552,15 +554,18 @@ TEST_F(TimerSchedulerTest, AtItsWindowsEndAFileNearItsEndPlaysOnALateOneFadesAnd
         bool late;
         std::int32_t lengthMs;
         bool neverEnds;
+        // How far into its begin second the file was started.
+        int startMs;
         const char* ending;
         bool completed;
     };
     const Case cases[] = {
-        { "on time, 0.9 s over", false, 3'900, false, "ended", true },
-        { "started late, 0.5 s over", true, 2'500, false, "ended", true },
-        { "on time, 5 s over", false, 8'000, false, "cut at its window's end", false },
-        { "started late, 5 s over", true, 8'000, false, "faded out at its window's end", false },
-        { "on time, said to be near its end", false, 3'900, true,
+        { "on time, 0.9 s over", false, 3'900, false, 0, "ended", true },
+        { "on time, started 0.3 s into its second, 1.2 s to go", false, 4'200, false, 300, "ended", true },
+        { "started late, 0.5 s over", true, 2'500, false, 0, "ended", true },
+        { "on time, 5 s over", false, 8'000, false, 0, "cut at its window's end", false },
+        { "started late, 5 s over", true, 8'000, false, 0, "faded out at its window's end", false },
+        { "on time, said to be near its end", false, 3'900, true, 0,
             "cut: still playing a second after its window closed", false },
     };
     for (const Case& c : cases) {
@@ -571,6 +576,7 @@ TEST_F(TimerSchedulerTest, AtItsWindowsEndAFileNearItsEndPlaysOnALateOneFadesAnd
         p.clock.now = c.late ? June3(10, 0, 0) : June3(9, 59, 58);
         p.scheduler.StartPlayerTimer(0);
         for (std::time_t when = p.clock.now + 1; when <= June3(10, 0, 5); ++when) {
+            p.clock.millisecond = when == June3(10, 0, 0) ? c.startMs : 0;
             p.TickAt(when);
             if (c.neverEnds && when == June3(10, 0, 3))
                 p.control.streams[0].lengthMs = 60'000;
