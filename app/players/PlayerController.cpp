@@ -3,17 +3,23 @@
 #include "persist/CalendarDate.h"
 #include "persist/FileExistence.h"
 #include "persist/TextConversions.h"
+#include "players/AsRunLog.h"
 #include "players/Clock.h"
 #include "players/MessageSink.h"
 #include "players/PlayerView.h"
 #include "players/Poster.h"
+#include "players/TimedPlayback.h"
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace {
 
 constexpr std::string_view timerStatusText = "Timer already started";
+constexpr std::uint64_t noSerial = ~std::uint64_t { 0 };
+// A fade out lowers the volume in this many equal steps; the last one stops the player.
+constexpr int fadeSteps = 10;
 
 // Stream ids are the player numbers, as the control's 16-bit ids.
 short StreamOf(int player)
@@ -44,42 +50,157 @@ int StateImage(PlayerState state)
 } // namespace
 
 PlayerController::PlayerController(Players& players, sonarel::ISonarel& control, IPlayerView& view,
-    IMessageSink& messages, IPoster& poster, const IClock& clock)
+    IMessageSink& messages, IPoster& poster, const IClock& clock, IAsRunLog& log)
     : m_players(players)
     , m_control(control)
     , m_view(view)
     , m_messages(messages)
     , m_poster(poster)
     , m_clock(clock)
+    , m_log(log)
 {
+    // No serial is posted yet; 0 is the serial before the first play.
+    m_failurePosted.fill(noSerial);
+    m_completionPosted.fill(noSerial);
+}
+
+void PlayerController::BeginPlay(int player, const std::string& path)
+{
+    const auto index = static_cast<std::size_t>(player);
+    m_lastOpened[index] = path;
+    m_lastError[index].clear();
+    ++m_playSerial[index];
+}
+
+bool PlayerController::OpenFile(int player, const std::string& path)
+{
+    const PlayerSetting setting = m_players.Slot(player).Setting;
+    BeginPlay(player, path);
+    const bool opened = m_control.OpenStream(StreamOf(player), path.c_str(), setting.Device.c_str(), 0);
+    // The control refuses a named device that is not there (it never falls back to another one);
+    // the user must learn that the zone is silent because its device is missing.
+    NoteDevice(
+        player, !opened && !setting.Device.empty() && !m_control.IsAudioDeviceExist(setting.Device.c_str()));
+    if (opened)
+        ApplySettings(player);
+    return opened;
 }
 
 bool PlayerController::PlayFile(int player, const std::string& path)
 {
     if (!Players::IsPlayer(player))
         return false;
-    const PlayerSetting setting = m_players.Slot(player).Setting;
-    m_lastOpened[static_cast<std::size_t>(player)] = path;
-    ++m_playSerial[static_cast<std::size_t>(player)];
-    const bool opened = m_control.OpenStream(StreamOf(player), path.c_str(), setting.Device.c_str(), 0);
-    // The control refuses a named device that is not there (it never falls back to another one);
-    // the user must learn that the zone is silent because its device is missing.
-    m_deviceAbsent[static_cast<std::size_t>(player)]
-        = !opened && !setting.Device.empty() && !m_control.IsAudioDeviceExist(setting.Device.c_str());
-    ApplySettings(player);
-    (void)m_control.Play(StreamOf(player));
+    const bool opened = OpenFile(player, path);
+    if (opened)
+        (void)m_control.Play(StreamOf(player));
     SetState(player, PLAYER_RUNNING);
+    if (!opened)
+        PostFailureCheck(player);
     return opened;
 }
 
-void PlayerController::PlayRow(int player, int row)
+bool PlayerController::PlayRow(int player, int row)
+{
+    const std::string path = m_players.Slot(player).List.Row(row).Path;
+    const bool opened = PlayFile(player, path);
+    MarkRowFile(player, row, opened);
+    if (opened && !m_players.Slot(player).TimerOn())
+        m_log.Write(player, path, "started by hand");
+    return opened;
+}
+
+void PlayerController::MarkRowFile(int player, int row, bool opened)
 {
     PlayList& list = m_players.Slot(player).List;
-    const std::string path = list.Row(row).Path;
-    if (PlayFile(player, path))
+    if (!list.IsRow(row))
+        return;
+    if (opened)
         list.SetMissingReason(row, {});
-    else if (!ListedFileExists(path))
+    else if (!ListedFileExists(list.Row(row).Path))
         list.SetMissingReason(row, MISSING_FILE_NOT_FOUND);
+}
+
+bool PlayerController::StartRow(int player, int row)
+{
+    if (!Players::IsPlayer(player) || !m_players.Slot(player).List.IsRow(row))
+        return false;
+    return PlayRow(player, row);
+}
+
+bool PlayerController::PrepareRow(int player, int row)
+{
+    if (!Players::IsPlayer(player) || !m_players.Slot(player).List.IsRow(row))
+        return false;
+    const bool opened = OpenFile(player, m_players.Slot(player).List.Row(row).Path);
+    MarkRowFile(player, row, opened);
+    return opened;
+}
+
+bool PlayerController::StartPrepared(int player)
+{
+    if (!Players::IsPlayer(player) || !m_control.Play(StreamOf(player)))
+        return false;
+    SetState(player, PLAYER_RUNNING);
+    return true;
+}
+
+void PlayerController::SelectScheduledRow(int player, int row)
+{
+    if (!Players::IsPlayer(player) || !m_players.Slot(player).List.IsRow(row))
+        return;
+    PlayList& list = m_players.Slot(player).List;
+    list.ClearSelection();
+    m_view.FocusList(player);
+    list.SetSelected(row, true);
+    m_view.ScrollToRow(player, row);
+}
+
+void PlayerController::Settle(int player)
+{
+    if (!Players::IsPlayer(player))
+        return;
+    const auto index = static_cast<std::size_t>(player);
+    const std::uint64_t serial = m_playSerial[index];
+    // The queued call then finds its serial overtaken, or decides the same again.
+    if (m_completionPosted[index] == serial)
+        HandleCompletion(player, serial);
+    else if (m_failurePosted[index] == serial)
+        HandleFailure(player, serial);
+}
+
+std::int32_t PlayerController::RemainingMs(int player)
+{
+    if (!Players::IsPlayer(player))
+        return -1;
+    std::int32_t duration = 0;
+    if (!m_control.GetStreamDuration(StreamOf(player), &duration) || duration <= 0)
+        return -1;
+    return std::max<std::int32_t>(0, duration - m_control.GetElapsed(StreamOf(player)));
+}
+
+void PlayerController::FadeOut(int player)
+{
+    if (!Players::IsPlayer(player))
+        return;
+    const std::uint64_t serial = m_playSerial[static_cast<std::size_t>(player)];
+    for (int step = 1; step <= fadeSteps; ++step)
+        m_poster.PostAfter(
+            FADE_OUT_MS * step / fadeSteps, [this, player, serial, step] { FadeStep(player, serial, step); });
+}
+
+void PlayerController::FadeStep(int player, std::uint64_t playSerial, int step)
+{
+    if (playSerial != m_playSerial[static_cast<std::size_t>(player)])
+        return;
+    if (step < fadeSteps) {
+        // Volume steps are even steps of decibels, so the fade falls evenly to the ear.
+        const std::int32_t volume = std::clamp<std::int32_t>(m_players.Slot(player).Setting.Volume, 0, 100);
+        (void)m_control.SetVolume(StreamOf(player), ToShort(volume * (fadeSteps - step) / fadeSteps));
+        return;
+    }
+    StopPlayer(player);
+    if (m_players.Slot(player).TimerOn() && m_timed != nullptr)
+        m_timed->OnStreamStopped(player, false);
 }
 
 void PlayerController::ApplySettings(int player)
@@ -136,7 +257,7 @@ void PlayerController::PlaySelected(int player)
         list.SetSelected(row, true);
         m_view.ScrollToRow(player, row);
     }
-    PlayRow(player, row);
+    (void)PlayRow(player, row);
 }
 
 void PlayerController::PlayNextRow(int player)
@@ -163,21 +284,13 @@ void PlayerController::PlayPreviousRow(int player)
     SelectRowAndPlay(player, row - 1);
 }
 
-void PlayerController::PlayScheduledRow(int player, int row)
-{
-    if (!Players::IsPlayer(player) || !m_players.Slot(player).List.IsRow(row))
-        return;
-    m_players.Slot(player).List.ClearSelection();
-    SelectRowAndPlay(player, row);
-}
-
 void PlayerController::SelectRowAndPlay(int player, int row)
 {
     PlayList& list = m_players.Slot(player).List;
     m_view.FocusList(player);
     list.SetSelected(row, true);
     m_view.ScrollToRow(player, row);
-    PlayRow(player, row);
+    (void)PlayRow(player, row);
 }
 
 bool PlayerController::CurrentIsManual() const
@@ -185,10 +298,19 @@ bool PlayerController::CurrentIsManual() const
     return !m_players.Slot(m_current).TimerOn();
 }
 
+void PlayerController::StopByHand(int player)
+{
+    const PlayerState state = m_players.Slot(player).State;
+    if (state == PLAYER_RUNNING || state == PLAYER_PAUSED)
+        m_log.Write(player, m_lastOpened[static_cast<std::size_t>(player)], "stopped by hand");
+    StopPlayer(player);
+}
+
 void PlayerController::PlayPauseCurrent()
 {
     if (!CurrentIsManual() || m_players.Slot(m_current).List.Empty())
         return;
+    m_failure[static_cast<std::size_t>(m_current)].clear();
     switch (m_players.Slot(m_current).State) {
     case PLAYER_RUNNING:
         PausePlayer(m_current);
@@ -205,15 +327,18 @@ void PlayerController::PlayPauseCurrent()
 
 void PlayerController::StopCurrent()
 {
-    if (CurrentIsManual())
-        StopPlayer(m_current);
+    if (!CurrentIsManual())
+        return;
+    m_failure[static_cast<std::size_t>(m_current)].clear();
+    StopByHand(m_current);
 }
 
 void PlayerController::PreviousCurrent()
 {
     if (!CurrentIsManual())
         return;
-    StopPlayer(m_current);
+    m_failure[static_cast<std::size_t>(m_current)].clear();
+    StopByHand(m_current);
     PlayPreviousRow(m_current);
 }
 
@@ -221,7 +346,8 @@ void PlayerController::NextCurrent()
 {
     if (!CurrentIsManual())
         return;
-    StopPlayer(m_current);
+    m_failure[static_cast<std::size_t>(m_current)].clear();
+    StopByHand(m_current);
     PlayNextRow(m_current);
 }
 
@@ -238,8 +364,9 @@ void PlayerController::PlayRowOnDoubleClick(int player, int row)
     if (!Players::IsPlayer(player) || row < 0 || m_players.Slot(player).TimerOn()
         || !m_players.Slot(player).List.IsRow(row))
         return;
-    StopPlayer(player);
-    PlayRow(player, row);
+    m_failure[static_cast<std::size_t>(player)].clear();
+    StopByHand(player);
+    (void)PlayRow(player, row);
 }
 
 void PlayerController::SelectPlayer(int player)
@@ -281,16 +408,38 @@ const std::string& PlayerController::LastOpenedPath(int player) const
 void PlayerController::CheckDevices(bool onlyAbsent)
 {
     for (int player = 0; player < PLAYER_COUNT; ++player) {
-        bool& absent = m_deviceAbsent[static_cast<std::size_t>(player)];
-        if (onlyAbsent && !absent)
-            continue;
-        const std::string& device = m_players.Slot(player).Setting.Device;
-        const bool nowAbsent = !device.empty() && !m_control.IsAudioDeviceExist(device.c_str());
-        if (nowAbsent != absent) {
-            absent = nowAbsent;
-            UpdateStatus(player);
-        }
+        if (!onlyAbsent || m_deviceAbsent[static_cast<std::size_t>(player)])
+            RecheckDevice(player);
     }
+}
+
+void PlayerController::RecheckDevice(int player)
+{
+    if (!Players::IsPlayer(player))
+        return;
+    const bool absent = m_deviceAbsent[static_cast<std::size_t>(player)];
+    const std::string& device = m_players.Slot(player).Setting.Device;
+    const bool nowAbsent = !device.empty() && !m_control.IsAudioDeviceExist(device.c_str());
+    NoteDevice(player, nowAbsent);
+    if (nowAbsent != absent)
+        UpdateStatus(player);
+}
+
+void PlayerController::NoteDevice(int player, bool absent)
+{
+    const auto index = static_cast<std::size_t>(player);
+    const bool known = std::exchange(m_deviceKnown[index], true);
+    const bool was = std::exchange(m_deviceAbsent[index], absent);
+    if (known && was == absent)
+        return;
+    if (!known) {
+        if (absent)
+            m_log.Write(player, {}, "device not connected");
+        return;
+    }
+    m_log.Write(player, {}, absent ? "device lost" : "device back");
+    if (!absent && m_players.Slot(player).TimerOn() && m_timed != nullptr)
+        m_timed->OnPlayableAgain(player);
 }
 
 bool PlayerController::DeviceAbsent(int player) const
@@ -300,12 +449,19 @@ bool PlayerController::DeviceAbsent(int player) const
 
 void PlayerController::RecheckMissingFiles()
 {
-    for (PlayerSlot& slot : m_players) {
+    for (int player = 0; player < PLAYER_COUNT; ++player) {
+        PlayerSlot& slot = m_players.Slot(player);
         PlayList& list = slot.List;
+        bool back = false;
         for (int row = 0; row < list.RowCount(); ++row) {
-            if (list.Row(row).MissingReason == MISSING_FILE_NOT_FOUND && ListedFileExists(list.Row(row).Path))
+            if (list.Row(row).MissingReason == MISSING_FILE_NOT_FOUND
+                && ListedFileExists(list.Row(row).Path)) {
                 list.SetMissingReason(row, {});
+                back = true;
+            }
         }
+        if (back && slot.TimerOn() && m_timed != nullptr)
+            m_timed->OnPlayableAgain(player);
     }
 }
 
@@ -325,6 +481,8 @@ std::string PlayerController::StatusTip(int player) const
         tip = timerStatusText;
     else
         tip = slot.State == PLAYER_IDLE ? PlayerStateText(PLAYER_STOPPED) : PlayerStateText(slot.State);
+    if (const std::string& failure = m_failure[static_cast<std::size_t>(player)]; !failure.empty())
+        tip += "\nFailed: " + failure;
     if (m_deviceAbsent[static_cast<std::size_t>(player)])
         tip += "\nDevice not connected: " + slot.Setting.Device;
     const CalendarDate today = CalendarDate::AtTime(m_clock.Now());
@@ -335,12 +493,96 @@ std::string PlayerController::StatusTip(int player) const
     return tip;
 }
 
+void PlayerController::ShowFailure(int player, std::string_view error)
+{
+    if (!Players::IsPlayer(player) || m_failure[static_cast<std::size_t>(player)] == error)
+        return;
+    m_failure[static_cast<std::size_t>(player)] = error;
+    UpdateStatus(player);
+}
+
+const std::string& PlayerController::LastError(int player) const
+{
+    static const std::string none;
+    return Players::IsPlayer(player) ? m_lastError[static_cast<std::size_t>(player)] : none;
+}
+
+std::string PlayerController::FailureReason(int player) const
+{
+    if (!Players::IsPlayer(player))
+        return {};
+    const auto index = static_cast<std::size_t>(player);
+    if (m_deviceAbsent[index])
+        return "device not connected";
+    if (!m_lastOpened[index].empty() && !ListedFileExists(m_lastOpened[index]))
+        return "file not found";
+    return m_lastError[index].empty() ? std::string("the file could not be played") : m_lastError[index];
+}
+
+bool PlayerController::StreamPlays(int player)
+{
+    short state = sonarel::STATE_CLOSED;
+    return m_control.GetStreamState(StreamOf(player), &state)
+        && (state == sonarel::STATE_PLAYING || state == sonarel::STATE_PAUSED);
+}
+
+void PlayerController::OnError(short hStreamId, std::int32_t /*lRet*/, const char* pszErrInfo)
+{
+    const int player = hStreamId;
+    if (!Players::IsPlayer(player))
+        return;
+    m_lastError[static_cast<std::size_t>(player)] = pszErrInfo != nullptr ? pszErrInfo : "";
+    PostFailureCheck(player);
+}
+
+void PlayerController::PostFailureCheck(int player)
+{
+    const auto index = static_cast<std::size_t>(player);
+    const std::uint64_t serial = m_playSerial[index];
+    if (m_failurePosted[index] == serial)
+        return;
+    m_failurePosted[index] = serial;
+    m_poster.Post([this, player, serial] { HandleFailure(player, serial); });
+}
+
+void PlayerController::HandleFailure(int player, std::uint64_t playSerial)
+{
+    const auto index = static_cast<std::size_t>(player);
+    PlayerSlot& slot = m_players.Slot(player);
+    // An error the stream plays on through (a setting that could not be applied) is no failure, nor
+    // is one that comes while the player plays nothing.
+    if (playSerial != m_playSerial[index] || StreamPlays(player)
+        || (slot.State != PLAYER_RUNNING && slot.State != PLAYER_PAUSED))
+        return;
+    // A device that went away while its file played is told as soon as the file stops.
+    if (const std::string& device = slot.Setting.Device; !device.empty())
+        NoteDevice(player, !m_control.IsAudioDeviceExist(device.c_str()));
+    const std::string reason = FailureReason(player);
+    if (slot.TimerOn()) {
+        if (m_timed != nullptr)
+            m_timed->OnStreamFailed(player, reason);
+        return;
+    }
+    m_log.Write(player, m_lastOpened[index], "failed: " + reason);
+    // An absent device has its own line in the tip.
+    if (m_deviceAbsent[index])
+        m_failure[index].clear();
+    else
+        m_failure[index]
+            = m_lastError[index].empty() ? std::string("the file could not be played") : m_lastError[index];
+    StopPlayer(player);
+    // Without its device every row would fail the same way; the player's tip says why.
+    if (!m_deviceAbsent[index])
+        PlayNextRow(player);
+}
+
 void PlayerController::OnComplete(short hStreamId)
 {
     const int player = hStreamId;
     if (!Players::IsPlayer(player))
         return;
     const std::uint64_t serial = m_playSerial[static_cast<std::size_t>(player)];
+    m_completionPosted[static_cast<std::size_t>(player)] = serial;
     m_poster.Post([this, player, serial] { HandleCompletion(player, serial); });
 }
 
@@ -348,9 +590,12 @@ void PlayerController::HandleCompletion(int player, std::uint64_t playSerial)
 {
     if (playSerial != m_playSerial[static_cast<std::size_t>(player)])
         return;
+    m_log.Write(player, m_lastOpened[static_cast<std::size_t>(player)], "ended");
     StopPlayer(player);
     if (!m_players.Slot(player).TimerOn())
         PlayNextRow(player);
+    else if (m_timed != nullptr)
+        m_timed->OnStreamStopped(player, true);
 }
 
 void PlayerController::OnPosChanged(short hStreamId, short /*nOldPos*/, short nNewPos)

@@ -2,12 +2,12 @@
 
 #include <cstdint>
 
-// A player's timer has the id PLAYER_TIMER_ID_BASE + player and ticks every PLAYER_TIMER_PERIOD_MS.
+// A player's timer has the id PLAYER_TIMER_ID_BASE + player.
 inline constexpr std::uint32_t PLAYER_TIMER_ID_BASE = 200;
-inline constexpr int PLAYER_TIMER_PERIOD_MS = 1000;
 
-// The eight players' one-second timers. The main window runs them on its event loop and hands each
-// tick to TimerScheduler::Tick for the timer's player.
+// The players' timers. One tick just after every second of the wall clock serves them all: the main
+// window runs it on its event loop and hands it to TimerScheduler::Tick; a player's timer is on while
+// its id is stored.
 class IPlayerTimers {
 public:
     virtual ~IPlayerTimers() = default;

@@ -10,4 +10,6 @@ public:
     virtual ~IPoster() = default;
 
     virtual void Post(std::function<void()> call) = 0;
+    // Runs the call once the delay (milliseconds) has passed, to within a few milliseconds.
+    virtual void PostAfter(int delayMs, std::function<void()> call) = 0;
 };

@@ -119,9 +119,9 @@ std::unique_ptr<CMenuEx> CreateMainMenu(CBaseSkin* skin, QObject* context, Comma
     AddEntries(*menu->AddSubMenu(QStringLiteral("Edit")), EDIT_ENTRIES, context, run);
     AddEntries(*menu->AddSubMenu(QStringLiteral("Play")), PLAY_ENTRIES, context, run);
     AddEntries(*menu->AddSubMenu(QStringLiteral("Help")),
-        { { ID_HELP_TOPIC, "Help Topic" }, { ID_ONLINE_HELP, "Online Help" }, SEPARATOR,
-            { ID_VISIT_HOMEPAGE, "Visit Homepage" }, { ID_CHECK_FOR_UPDATE, "Check For Update" }, SEPARATOR,
-            { ID_ABOUT, "About..." } },
+        { { ID_HELP_TOPIC, "Help Topic" }, { ID_ONLINE_HELP, "Online Help" },
+            { ID_OPEN_LOG_FOLDER, "Open Log Folder" }, SEPARATOR, { ID_VISIT_HOMEPAGE, "Visit Homepage" },
+            { ID_CHECK_FOR_UPDATE, "Check For Update" }, SEPARATOR, { ID_ABOUT, "About..." } },
         context, run);
     return menu;
 }

@@ -37,6 +37,8 @@ enum MainCommand : int {
     ID_ABOUT = 32825,
     // A checked entry while the desktop session starts the program.
     ID_START_WITH_SESSION = 32826,
+    // Opens the folder of the as-run log files in the desktop's file manager.
+    ID_OPEN_LOG_FOLDER = 32827,
 };
 
 // The command of a pane button, by the pane's id and the button's item id; 0 for none.

@@ -11,8 +11,10 @@
 #include "persist/ConfigurationFile.h"
 #include "persist/ModuleDirectory.h"
 #include "persist/ProgramListFile.h"
+#include "players/AsRunLog.h"
 #include "players/MessageSink.h"
 #include "players/PlayerController.h"
+#include "players/SecondTicker.h"
 #include "players/TimerScheduler.h"
 #include "shell/AudioFileTypes.h"
 #include "shell/Autostart.h"
@@ -92,20 +94,10 @@ CTessalyDlg::CTessalyDlg(CBaseSkin* skin, Environment environment, QWidget* pare
     m_startupTimer.setSingleShot(true);
     m_startupTimer.setInterval(STARTUP_DELAY_MS);
     connect(&m_startupTimer, &QTimer::timeout, this, [this] { OnStartupTimer(); });
-    // Coarse timers may stretch a second by 5 %: the clock would skip a second now and then, and a
-    // row would start later than it must.
+    // Coarse timers may stretch a second by 5 %: the clock would skip a second now and then.
     m_clockTimer.setTimerType(Qt::PreciseTimer);
     m_clockTimer.setInterval(CLOCK_PERIOD_MS);
-    connect(&m_clockTimer, &QTimer::timeout, this, [this] { ShowClock(); });
-    for (int player = 0; player < PLAYER_COUNT; ++player) {
-        QTimer& timer = m_playerTimers[static_cast<std::size_t>(player)];
-        timer.setTimerType(Qt::PreciseTimer);
-        timer.setInterval(PLAYER_TIMER_PERIOD_MS);
-        connect(&timer, &QTimer::timeout, this, [this, player] {
-            if (m_scheduler)
-                m_scheduler->Tick(player);
-        });
-    }
+    connect(&m_clockTimer, &QTimer::timeout, this, [this] { OnSecondTick(); });
 }
 
 CTessalyDlg::~CTessalyDlg()
@@ -142,10 +134,12 @@ bool CTessalyDlg::OnInitDialog()
     IPoster& poster = *this;
     IPlayerTimers& timers = *this;
     const IClock& clock = m_env.Clock != nullptr ? *m_env.Clock : m_systemClock;
-    m_controller = std::make_unique<PlayerController>(m_players, *m_control, view, Messages(), poster, clock);
+    m_log = std::make_unique<AsRunLog>(m_players, clock, LogFolder(), stderr);
+    m_controller
+        = std::make_unique<PlayerController>(m_players, *m_control, view, Messages(), poster, clock, *m_log);
     m_relay.SetTarget(m_controller.get());
-    m_scheduler
-        = std::make_unique<TimerScheduler>(m_players, *m_controller, *m_control, timers, clock, Messages());
+    m_scheduler = std::make_unique<TimerScheduler>(
+        m_players, *m_controller, *m_control, timers, clock, Messages(), *m_log);
 
     if (!CreateLists())
         return false;
@@ -174,8 +168,44 @@ bool CTessalyDlg::OnInitDialog()
     ShowClock();
     if (m_env.AutomaticUpdateCheck)
         m_startupTimer.start();
-    m_clockTimer.start();
+    StartSecondTick();
     return true;
+}
+
+std::string CTessalyDlg::LogFolder() const
+{
+    return FolderOf(m_env.ConfigPath);
+}
+
+void CTessalyDlg::StartSecondTick()
+{
+    m_ticker = std::make_unique<SecondTicker>();
+    if (!m_ticker->Valid()) {
+        std::fprintf(stderr, "Tessaly: no timer descriptor; the timers tick every second from now on\n");
+        m_clockTimer.start();
+        return;
+    }
+    m_tickNotifier = std::make_unique<QSocketNotifier>(m_ticker->Fd(), QSocketNotifier::Read);
+    connect(m_tickNotifier.get(), &QSocketNotifier::activated, this, [this] {
+        if (m_ticker->Acknowledge() == SecondTicker::Event::None)
+            return;
+        OnSecondTick();
+        // A ticker that could not be armed again after a change of the clock hands over to the timer.
+        if (!m_ticker->Valid()) {
+            m_tickNotifier.reset();
+            m_clockTimer.start();
+        }
+    });
+}
+
+void CTessalyDlg::OnSecondTick()
+{
+    if (m_shutDown)
+        return;
+    // The rows first: their second has begun.
+    if (m_scheduler)
+        m_scheduler->Tick();
+    ShowClock();
 }
 
 bool CTessalyDlg::CreateLists()
@@ -319,6 +349,8 @@ void CTessalyDlg::Shutdown()
     SaveConfiguration();
     m_startupTimer.stop();
     m_clockTimer.stop();
+    if (m_tickNotifier)
+        m_tickNotifier->setEnabled(false);
     if (m_scheduler)
         m_scheduler->HaltAllTimers();
 }
@@ -492,6 +524,9 @@ void CTessalyDlg::RunCommand(int command)
         break;
     case ID_HELP_TOPIC:
         OnHelpTopic();
+        break;
+    case ID_OPEN_LOG_FOLDER:
+        OnOpenLogFolder();
         break;
     case ID_ONLINE_HELP:
         if (!m_env.SupportUrl.empty())
@@ -676,6 +711,14 @@ void CTessalyDlg::OnHelpTopic()
     Prompts().OpenUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
 }
 
+void CTessalyDlg::OnOpenLogFolder()
+{
+    const std::string folder = LogFolder();
+    if (folder.empty())
+        return;
+    Prompts().OpenUrl(QUrl::fromLocalFile(QString::fromStdString(folder)));
+}
+
 void CTessalyDlg::OnCheckForUpdate()
 {
     CVersionUpdateDlg dialog(m_checker.get(), Skin(), CURRENT_MAJOR_ID, CURRENT_MINOR_ID, 0, 0, {}, this);
@@ -765,21 +808,24 @@ void CTessalyDlg::ScrollToRow(int player, int row)
         list->scrollTo(list->Model()->IndexOfRow(row));
 }
 
+// The one tick serves every player's timer; a timer is on while its id is stored.
 std::uint32_t CTessalyDlg::Start(int player)
 {
     if (!Players::IsPlayer(player))
         return 0;
-    m_playerTimers[static_cast<std::size_t>(player)].start();
     return PLAYER_TIMER_ID_BASE + static_cast<std::uint32_t>(player);
 }
 
-void CTessalyDlg::Stop(int player)
+void CTessalyDlg::Stop(int /*player*/)
 {
-    if (Players::IsPlayer(player))
-        m_playerTimers[static_cast<std::size_t>(player)].stop();
 }
 
 void CTessalyDlg::Post(std::function<void()> call)
 {
     QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
+}
+
+void CTessalyDlg::PostAfter(int delayMs, std::function<void()> call)
+{
+    QTimer::singleShot(delayMs, Qt::PreciseTimer, this, std::move(call));
 }

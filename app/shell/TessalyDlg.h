@@ -10,6 +10,7 @@
 #include "skin/BaseDialog.h"
 #include "update/UpdateReport.h"
 
+#include <QSocketNotifier>
 #include <QStringList>
 #include <QTimer>
 
@@ -18,12 +19,14 @@
 #include <memory>
 #include <string>
 
+class AsRunLog;
 class CKVListCtrl;
 class CMenuEx;
 class CVersionUpdate;
 class IMessageSink;
 class IShellPrompts;
 class PlayerController;
+class SecondTicker;
 class TimerScheduler;
 
 namespace sonarel {
@@ -32,9 +35,12 @@ class ISonarelEvents;
 }
 
 // The main window: the eight players with their lists, the panes that show and command them, the
-// audio control, the players' timers and the update check. Its whole life is the program's: it
-// reads the configuration when it is created and writes it when its run ends, however it ends, and
-// also shortly after every command that changes the players.
+// audio control, the players' timers, the as-run log and the update check. Its whole life is the
+// program's: it reads the configuration when it is created and writes it when its run ends, however
+// it ends, and also shortly after every command that changes the players.
+//
+// One tick just after every second of the wall clock (a SecondTicker on the event loop) runs the
+// players' timers and then the status bar's clock.
 //
 // User-interface thread only; the update checker's worker reaches it through IUpdateReport.
 class CTessalyDlg : public CBaseDialog,
@@ -114,6 +120,8 @@ public:
     [[nodiscard]] CMenuEx* ListMenu() const { return m_listMenu.get(); }
     [[nodiscard]] sonarel::ISonarel* Control() const { return m_control.get(); }
     [[nodiscard]] TimerScheduler* Scheduler() const { return m_scheduler.get(); }
+    // The folder of the as-run log files: the configuration's.
+    [[nodiscard]] std::string LogFolder() const;
     [[nodiscard]] const Environment& Env() const { return m_env; }
 
     void done(int result) override;
@@ -146,6 +154,7 @@ private:
     void Stop(int player) override;
     // IPoster.
     void Post(std::function<void()> call) override;
+    void PostAfter(int delayMs, std::function<void()> call) override;
     // IUpdateReport, on the checker's worker.
     void OnUpdateResult(const UpdateResult& result, std::stop_token abandon) override;
 
@@ -155,6 +164,10 @@ private:
     void KeepReadConfiguration(int droppedRows);
     // Starts the timers that were on when the configuration was written.
     void RestoreTimers();
+    // Starts the tick of every second: on the wall clock's seconds when a timer descriptor can be
+    // had, else every second from now.
+    void StartSecondTick();
+    void OnSecondTick();
     void ShowClock();
     void OnStartupTimer();
     void OnUpdateFound(const UpdateResult& result);
@@ -177,6 +190,7 @@ private:
     void OnClearItems();
     void OnSetBeginTime();
     void OnHelpTopic();
+    void OnOpenLogFolder();
     void OnCheckForUpdate();
     void OnAbout();
     void RegroupCurrentList();
@@ -189,6 +203,7 @@ private:
     SonarelEventRelay m_relay;
     SystemClock m_systemClock;
     std::unique_ptr<IMessageSink> m_messageBoxes;
+    std::unique_ptr<AsRunLog> m_log;
     std::unique_ptr<sonarel::ISonarel> m_control;
     std::unique_ptr<PlayerController> m_controller;
     std::unique_ptr<TimerScheduler> m_scheduler;
@@ -196,8 +211,10 @@ private:
     MainPaneSet m_panes;
     std::unique_ptr<CMenuEx> m_mainMenu;
     std::unique_ptr<CMenuEx> m_listMenu;
-    std::array<QTimer, PLAYER_COUNT> m_playerTimers;
+    std::unique_ptr<SecondTicker> m_ticker;
+    std::unique_ptr<QSocketNotifier> m_tickNotifier;
     QTimer m_startupTimer;
+    // Stands in for the ticker when no timer descriptor can be had.
     QTimer m_clockTimer;
     QTimer m_saveTimer;
     bool m_shutDown = false;

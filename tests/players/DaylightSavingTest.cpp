@@ -19,7 +19,7 @@ namespace {
 
 struct Played {
     std::string file;
-    std::time_t opened = 0;
+    std::time_t started = 0;
     std::time_t closed = 0;
 
     friend bool operator==(const Played&, const Played&) = default;
@@ -27,7 +27,7 @@ struct Played {
 
 void PrintTo(const Played& played, std::ostream* out)
 {
-    *out << played.file << " " << played.opened << "-" << played.closed;
+    *out << played.file << " " << played.started << "-" << played.closed;
 }
 
 class DaylightSavingTest : public ::testing::Test {
@@ -52,8 +52,7 @@ protected:
         for (std::time_t now = from; now <= to; ++now) {
             h.clock.now = now;
             h.control.now = now;
-            for (int player = 0; player < players; ++player)
-                h.scheduler.Tick(player);
+            h.scheduler.Tick();
             h.poster.Drain();
             h.control.Advance(1000);
             h.poster.Drain();
@@ -65,7 +64,7 @@ protected:
         std::vector<Played> played;
         for (const FakeSonarel::Span& span : h.control.spans) {
             if (span.stream == player)
-                played.push_back(Played { span.file, span.opened, span.closed });
+                played.push_back(Played { span.file, span.played, span.closed });
         }
         return played;
     }
@@ -103,7 +102,7 @@ TEST_F(DaylightSavingTest, RowsInTheSkippedHourDoNotPlayAndARowRunningIntoItIsCu
     Run(LocalTime(2026, 3, 30, 1, 49, 0), LocalTime(2026, 3, 30, 2, 31, 0), 2);
     const std::vector<Played> nextDay = PlayedOn(0);
     ASSERT_EQ(nextDay.size(), 4u);
-    EXPECT_EQ(nextDay[2].closed - nextDay[2].opened, 20 * 60);
+    EXPECT_EQ(nextDay[2].closed - nextDay[2].started, 20 * 60);
     EXPECT_EQ(nextDay[3].file, "/zone/skipped.mp3");
     EXPECT_EQ(PlayedOn(1).size(), 1u);
 }

@@ -42,7 +42,11 @@ public:
         short stream = 0;
         std::string file;
         std::int64_t opened = 0;
+        // When it was first played; -1 while never.
+        std::int64_t played = -1;
         std::int64_t closed = -1;
+        // It played to its end before it was closed.
+        bool completed = false;
     };
 
     // Logs every call as one line, e.g. "OpenStream 0 /a.mp3 dev 0".
@@ -91,6 +95,8 @@ public:
     void Complete(short id)
     {
         Stream& stream = streams[static_cast<std::size_t>(id)];
+        if (Span* span = OpenSpan(id))
+            span->completed = true;
         stream.playing = false;
         stream.state = sonarel::STATE_STOPPED;
         stream.elapsedMs = 0;
@@ -101,6 +107,16 @@ public:
             events->OnPosChanged(id, last, 0);
             events->OnComplete(id);
         }
+    }
+
+    // The stream stops with an error, as a file that cannot be read on, or a device that went away.
+    void Fail(short id, const char* error)
+    {
+        Stream& stream = streams[static_cast<std::size_t>(id)];
+        stream.playing = false;
+        stream.state = sonarel::STATE_STOPPED;
+        if (events)
+            events->OnError(id, -1, error);
     }
 
     // Calls of one method, in order.
@@ -132,9 +148,13 @@ public:
         *stream = Stream {};
         stream->graph = true;
         if (unopenable.count(pszFileName) != 0 || absentDevices.count(pszDevName) != 0) {
-            // The real control keeps the previous file's name and leaves the stream stopped.
+            // The real control keeps the previous file's name, leaves the stream stopped and says why.
             stream->reported = previous;
             stream->state = hadGraph ? sonarel::STATE_STOPPED : sonarel::STATE_CLOSED;
+            if (events)
+                events->OnError(hStreamId, -1,
+                    absentDevices.count(pszDevName) != 0 ? "Add audio render filter failed"
+                                                         : "Render file failed");
             return false;
         }
         stream->state = bPlay != 0 ? sonarel::STATE_PLAYING : sonarel::STATE_PAUSED;
@@ -144,7 +164,7 @@ public:
         if (const auto length = durations.find(stream->file); length != durations.end())
             stream->lengthMs = length->second;
         stream->playing = bPlay != 0;
-        spans.push_back(Span { hStreamId, stream->file, now, -1 });
+        spans.push_back(Span { hStreamId, stream->file, now, bPlay != 0 ? now : -1, -1, false });
         return true;
     }
     bool GetAudioDevice(short iIndex, char16_t*, short) override
@@ -159,6 +179,8 @@ public:
         Stream* stream = Find(hStreamId);
         if (stream == nullptr || !stream->open)
             return false;
+        if (Span* span = OpenSpan(hStreamId); span != nullptr && span->played < 0)
+            span->played = now;
         stream->playing = true;
         stream->state = sonarel::STATE_PLAYING;
         return true;
@@ -222,10 +244,14 @@ public:
             Log("SetVolume " + std::to_string(hStreamId) + " " + std::to_string(nVolume));
         return false;
     }
-    bool GetStreamDuration(short hStreamId, std::int32_t*) override
+    bool GetStreamDuration(short hStreamId, std::int32_t* pnDuration) override
     {
         Log("GetStreamDuration " + std::to_string(hStreamId));
-        return false;
+        const Stream* stream = Find(hStreamId);
+        if (stream == nullptr || !stream->open || stream->lengthMs < 0 || pnDuration == nullptr)
+            return false;
+        *pnDuration = stream->lengthMs;
+        return true;
     }
     bool GetStreamPosition(short hStreamId, short* pnPosition) override
     {
@@ -350,14 +376,19 @@ private:
             calls.push_back(std::move(line));
     }
 
-    void CloseSpan(short id)
+    Span* OpenSpan(short id)
     {
         for (auto span = spans.rbegin(); span != spans.rend(); ++span) {
-            if (span->stream == id && span->closed < 0) {
-                span->closed = now;
-                return;
-            }
+            if (span->stream == id && span->closed < 0)
+                return &*span;
         }
+        return nullptr;
+    }
+
+    void CloseSpan(short id)
+    {
+        if (Span* span = OpenSpan(id))
+            span->closed = now;
     }
 
     [[nodiscard]] std::string CutName(const std::string& name) const

@@ -26,12 +26,12 @@ struct PlaybackHarness {
         ASSERT_TRUE(players.Slot(player).List.AppendFile(path, durationMs)) << path;
     }
 
-    // Ticks the player's timer at the given time, then lets the event loop run what was posted.
-    void TickAt(int player, std::time_t when)
+    // Ticks the timers at the given time, then lets the event loop run what was posted.
+    void TickAt(std::time_t when)
     {
         clock.now = when;
         control.now = when;
-        scheduler.Tick(player);
+        scheduler.Tick();
         poster.Drain();
     }
 
@@ -44,6 +44,7 @@ struct PlaybackHarness {
     FakePoster poster;
     FakeTimers timers;
     FakeClock clock;
-    PlayerController controller { players, control, view, messages, poster, clock };
-    TimerScheduler scheduler { players, controller, control, timers, clock, messages };
+    FakeAsRunLog log;
+    PlayerController controller { players, control, view, messages, poster, clock, log };
+    TimerScheduler scheduler { players, controller, control, timers, clock, messages, log };
 };

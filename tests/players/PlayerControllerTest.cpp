@@ -6,6 +6,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
@@ -53,17 +56,70 @@ TEST_F(PlayerControllerTest, PlayFileOpensAppliesTheSettingsAndPlaysInThisOrder)
     EXPECT_EQ(h.view.playButton, IMAGE_PLAY);
 }
 
-TEST_F(PlayerControllerTest, AFileTheControlCannotOpenStillShowsRunning)
+// Played by hand, a file the control cannot play shows the failure in the player's tip and the list
+// goes on with the next row, as after a completion; without its device no row can play, so the list
+// stops there. The user's next play command takes the failure away.
+TEST_F(PlayerControllerTest, AFileThatCannotPlayIsShownAsFailedAndTheListGoesOn)
 {
-    h.control.unopenable.insert("/music/missing.mp3");
-    h.controller.PlayFile(0, "/music/missing.mp3");
+    // Files that are there, so that the failures are the control's.
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "player-failure-test";
+    std::filesystem::create_directories(folder);
+    std::vector<std::string> files;
+    for (const char* name : { "a.mp3", "b.mp3", "c.mp3" }) {
+        files.push_back((folder / name).string());
+        std::ofstream(files.back()).put('x');
+    }
+    struct Case {
+        const char* name;
+        bool failsHalfWay;
+        bool deviceGone;
+        // The tip's lines after the state, and what the log says of the file.
+        const char* notice;
+        const char* logged;
+        bool goesOn;
+    };
+    const Case cases[] = {
+        { "cannot be opened", false, false, "\nFailed: Render file failed", "failed: Render file failed",
+            true },
+        { "fails half way", true, false, "\nFailed: Audio device lost", "failed: Audio device lost", true },
+        { "its device is gone", false, true, "\nDevice not connected: Zone 2 (sink-2)",
+            "failed: device not connected", false },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PlaybackHarness p;
+        p.players.Slot(0).Setting.Device = "Zone 2 (sink-2)";
+        for (const std::string& file : files)
+            p.Append(0, file);
+        p.players.Slot(0).List.SetSelected(1, true);
+        if (c.deviceGone)
+            p.control.absentDevices.insert("Zone 2 (sink-2)");
+        else if (!c.failsHalfWay)
+            p.control.unopenable.insert(files[1]);
 
-    EXPECT_EQ(h.State(0), PLAYER_RUNNING);
-    EXPECT_EQ(h.view.status[0].text, "Running");
-    EXPECT_EQ(h.view.playButton, IMAGE_PAUSE);
-    // The settings and the play still go to the stream, whatever the open said.
-    EXPECT_EQ(h.control.CallsOf("Play").size(), 1u);
-    EXPECT_EQ(h.control.CallsOf("SetVolume").size(), 1u);
+        p.controller.PlayPauseCurrent();
+        // Until the failure is handled the player shows what it was told to do.
+        EXPECT_TRUE(p.view.status[0].text.starts_with("Running")) << p.view.status[0].text;
+        if (c.failsHalfWay)
+            p.control.Fail(0, "Audio device lost");
+        p.poster.Drain();
+
+        EXPECT_THAT(p.log.Of(0), ::testing::Contains(files[1] + " | " + c.logged));
+        if (c.goesOn) {
+            EXPECT_EQ(p.State(0), PLAYER_RUNNING);
+            EXPECT_THAT(p.players.Slot(0).List.SelectedRows(), ElementsAre(2));
+            EXPECT_EQ(p.control.spans.back().file, files[2]);
+            EXPECT_EQ(p.view.status[0].text, "Running" + std::string(c.notice));
+        } else {
+            EXPECT_EQ(p.State(0), PLAYER_STOPPED);
+            EXPECT_THAT(p.players.Slot(0).List.SelectedRows(), ElementsAre(1));
+            EXPECT_EQ(p.view.status[0].text, "Stopped" + std::string(c.notice));
+        }
+        // The user's own command starts afresh.
+        p.controller.StopCurrent();
+        EXPECT_EQ(p.view.status[0].text.find("Failed"), std::string::npos);
+    }
+    std::filesystem::remove_all(folder);
 }
 
 TEST_F(PlayerControllerTest, PlayPauseOnAnEmptyListDoesNothing)
@@ -335,12 +391,13 @@ TEST_F(PlayerControllerTest, PositionAndElapsedEventsShowOnlyForTheCurrentPlayer
     EXPECT_EQ(h.view.position, 17);
     EXPECT_EQ(h.view.elapsed, "01:02:03");
 
-    // State changes and errors of the control change nothing of the player.
+    // State changes of the control change nothing of the player, nor do errors while it plays
+    // nothing.
     h.controller.OnStateChanged(0, sonarel::STATE_CLOSED, sonarel::STATE_PLAYING);
     h.controller.OnError(0, -1, "Render file failed");
+    h.poster.Drain();
     EXPECT_EQ(h.State(0), PLAYER_IDLE);
     EXPECT_EQ(h.view.statusUpdates, 0);
-    EXPECT_EQ(h.poster.Pending(), 0u);
 }
 
 TEST_F(PlayerControllerTest, AddFileMeasuresAndAppendsToTheCurrentPlayer)

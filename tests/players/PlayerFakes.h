@@ -1,5 +1,6 @@
 #pragma once
 
+#include "players/AsRunLog.h"
 #include "players/Clock.h"
 #include "players/MessageSink.h"
 #include "players/PlayerTimers.h"
@@ -11,6 +12,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <deque>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -98,24 +100,62 @@ public:
 };
 
 // Queues posted calls until the test drains them, as the event loop would once the handler that
-// posted them has returned.
+// posted them has returned. Delayed calls wait on a clock of their own that only Drain moves on.
 class FakePoster final : public IPoster {
 public:
     void Post(std::function<void()> call) override { m_queue.push_back(std::move(call)); }
+    void PostAfter(int delayMs, std::function<void()> call) override
+    {
+        m_delayed.emplace(m_nowMs + delayMs, std::move(call));
+    }
 
-    [[nodiscard]] std::size_t Pending() const { return m_queue.size(); }
-    // Runs the queued calls, and any they post, in order.
+    [[nodiscard]] std::size_t Pending() const { return m_queue.size() + m_delayed.size(); }
+    // Runs the queued calls, and any they post, in order; then each delayed call when its time
+    // comes, as if the time passed.
     void Drain()
     {
-        while (!m_queue.empty()) {
-            std::function<void()> call = std::move(m_queue.front());
-            m_queue.pop_front();
+        for (;;) {
+            while (!m_queue.empty()) {
+                std::function<void()> call = std::move(m_queue.front());
+                m_queue.pop_front();
+                call();
+            }
+            if (m_delayed.empty())
+                return;
+            auto next = m_delayed.begin();
+            m_nowMs = next->first;
+            std::function<void()> call = std::move(next->second);
+            m_delayed.erase(next);
             call();
         }
     }
 
 private:
     std::deque<std::function<void()>> m_queue;
+    std::multimap<long long, std::function<void()>> m_delayed;
+    long long m_nowMs = 0;
+};
+
+// Keeps the as-run log's lines as "<player> <file> | <what>", player numbers from 0.
+class FakeAsRunLog final : public IAsRunLog {
+public:
+    std::vector<std::string> lines;
+
+    void Write(int player, std::string_view file, std::string_view what, std::int64_t = -1) override
+    {
+        lines.push_back(std::to_string(player) + " " + std::string(file) + " | " + std::string(what));
+    }
+    // The lines that tell what happened, whatever the file.
+    [[nodiscard]] std::vector<std::string> Of(int player) const
+    {
+        std::vector<std::string> found;
+        const std::string prefix = std::to_string(player) + " ";
+        for (const std::string& line : lines) {
+            if (line.starts_with(prefix))
+                found.push_back(line.substr(prefix.size()));
+        }
+        return found;
+    }
 };
 
 class FakeTimers final : public IPlayerTimers {
@@ -142,8 +182,11 @@ public:
 class FakeClock final : public IClock {
 public:
     std::time_t now = 0;
+    // How far into the second the clock reads.
+    int millisecond = 0;
 
     std::time_t Now() const override { return now; }
+    std::int64_t NowMs() const override { return static_cast<std::int64_t>(now) * 1000 + millisecond; }
 };
 
 // Sets the process's time zone for one test and puts the previous one back afterwards.

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
@@ -18,18 +19,18 @@ protected:
         h.scheduler.StartPlayerTimer(player);
         h.control.calls.clear();
     }
-    // Ticks the player once a second over [from, to], both included.
-    void TickEverySecond(int player, std::time_t from, std::time_t to)
+    // Ticks once a second over [from, to], both included.
+    void TickEverySecond(std::time_t from, std::time_t to)
     {
         for (std::time_t when = from; when <= to; ++when)
-            h.TickAt(player, when);
+            h.TickAt(when);
     }
 
     ScopedTimeZone zone { "UTC0" };
     PlaybackHarness h;
 };
 
-TEST_F(TimerSchedulerTest, StartingInsideAWindowPlaysTheFileFromItsBeginningAtTheFirstTick)
+TEST_F(TimerSchedulerTest, StartingInsideAWindowPlaysTheFileFromItsBeginningAtTheFirstTickAndFadesItOut)
 {
     h.Place(0, "/music/news.mp3", 150'000, "10:00:00");
     StartTimerAt(0, June3(10, 1, 0));
@@ -41,27 +42,35 @@ TEST_F(TimerSchedulerTest, StartingInsideAWindowPlaysTheFileFromItsBeginningAtTh
     EXPECT_EQ(h.view.status[0].text, "Stopped");
     EXPECT_FALSE(h.control.streams[0].open);
 
-    h.TickAt(0, June3(10, 1, 1));
+    h.TickAt(June3(10, 1, 1));
     EXPECT_THAT(h.control.calls,
-        ElementsAre("GetStreamFile 0 260", "CloseStream 0", "OpenStream 0 /music/news.mp3 '' 0",
-            "SetVolume 0 100", "SetBalance 0 0", "SetAudioAmplify 0 1.0", "Play 0"));
+        ElementsAre("GetStreamState 0", "OpenStream 0 /music/news.mp3 '' 0", "SetVolume 0 100",
+            "SetBalance 0 0", "SetAudioAmplify 0 1.0", "Play 0"));
     EXPECT_EQ(h.State(0), PLAYER_RUNNING);
     EXPECT_EQ(h.view.status[0].image, IMAGE_TIMER);
     EXPECT_EQ(h.view.status[0].text, "Timer already started");
     EXPECT_THAT(h.players.Slot(0).List.SelectedRows(), ElementsAre(0));
 
     h.control.calls.clear();
-    TickEverySecond(0, June3(10, 1, 2), June3(10, 2, 29));
+    TickEverySecond(June3(10, 1, 2), June3(10, 2, 29));
     EXPECT_EQ(h.control.openCount, 1);
     EXPECT_THAT(h.control.CallsOf("CloseStream"), IsEmpty());
     EXPECT_THAT(h.control.CallsOf("SetStreamPosition"), IsEmpty());
 
-    h.TickAt(0, June3(10, 2, 30));
-    EXPECT_EQ(h.control.calls.back(), "CloseStream 0");
+    // Started late, it does not stop dead at its window's end: it fades out first.
+    h.control.calls.clear();
+    h.TickAt(June3(10, 2, 30));
+    EXPECT_THAT(h.control.CallsOf("SetVolume"),
+        ElementsAre("SetVolume 0 90", "SetVolume 0 80", "SetVolume 0 70", "SetVolume 0 60", "SetVolume 0 50",
+            "SetVolume 0 40", "SetVolume 0 30", "SetVolume 0 20", "SetVolume 0 10"));
+    EXPECT_THAT(h.control.CallsOf("CloseStream"), ElementsAre("CloseStream 0"));
     EXPECT_EQ(h.State(0), PLAYER_STOPPED);
     ASSERT_EQ(h.control.spans.size(), 1u);
-    EXPECT_EQ(h.control.spans[0].opened, June3(10, 1, 1));
+    EXPECT_EQ(h.control.spans[0].played, June3(10, 1, 1));
     EXPECT_EQ(h.control.spans[0].closed, June3(10, 2, 30));
+    EXPECT_THAT(h.log.Of(0),
+        ElementsAre(" | timer started", "/music/news.mp3 | started 61 s after its begin time",
+            "/music/news.mp3 | faded out at its window's end"));
 }
 
 TEST_F(TimerSchedulerTest, ContiguousRowsLeaveOneSilentSecondBetweenThem)
@@ -71,15 +80,23 @@ TEST_F(TimerSchedulerTest, ContiguousRowsLeaveOneSilentSecondBetweenThem)
     ASSERT_EQ(h.players.Slot(0).List.Row(0).EndTime, "10:00:59");
     StartTimerAt(0, June3(9, 59, 0));
 
-    TickEverySecond(0, June3(9, 59, 1), June3(10, 3, 30));
+    TickEverySecond(June3(9, 59, 1), June3(10, 3, 30));
+    // Each file is opened paused a second ahead and only started on its second.
     ASSERT_EQ(h.control.spans.size(), 2u);
     EXPECT_EQ(h.control.spans[0].file, "/music/first.mp3");
-    EXPECT_EQ(h.control.spans[0].opened, June3(10, 0, 0));
+    EXPECT_EQ(h.control.spans[0].opened, June3(9, 59, 59));
+    EXPECT_EQ(h.control.spans[0].played, June3(10, 0, 0));
     EXPECT_EQ(h.control.spans[0].closed, June3(10, 0, 59));
     EXPECT_EQ(h.control.spans[1].file, "/music/second.mp3");
-    EXPECT_EQ(h.control.spans[1].opened, June3(10, 1, 0));
+    EXPECT_EQ(h.control.spans[1].opened, June3(10, 0, 59));
+    EXPECT_EQ(h.control.spans[1].played, June3(10, 1, 0));
     EXPECT_EQ(h.control.spans[1].closed, June3(10, 3, 0));
     EXPECT_EQ(h.control.opensOverOpenStream, 0);
+    // A file opened ahead is not running before its second.
+    EXPECT_THAT(h.log.Of(0),
+        ElementsAre(" | timer started", "/music/first.mp3 | started",
+            "/music/first.mp3 | cut at its window's end", "/music/second.mp3 | started",
+            "/music/second.mp3 | cut at its window's end"));
 }
 
 TEST_F(TimerSchedulerTest, AWeeklyPolicyWithTodayOffKeepsThePlayerStoppedAllDay)
@@ -90,14 +107,14 @@ TEST_F(TimerSchedulerTest, AWeeklyPolicyWithTodayOffKeepsThePlayerStoppedAllDay)
     h.control.logCalls = false;
     StartTimerAt(0, June3(0, 0, 0));
 
-    TickEverySecond(0, June3(0, 0, 1), June3(23, 59, 59));
+    TickEverySecond(June3(0, 0, 1), June3(23, 59, 59));
     EXPECT_EQ(h.control.openCount, 0);
     EXPECT_TRUE(h.players.Slot(0).TimerOn());
     EXPECT_EQ(h.State(0), PLAYER_STOPPED);
     EXPECT_EQ(h.view.status[0].text, "Timer already started");
 
     // Thursday is on again.
-    h.TickAt(0, LocalTime(2026, 6, 4, 8, 0, 0));
+    h.TickAt(LocalTime(2026, 6, 4, 8, 0, 0));
     EXPECT_EQ(h.control.openCount, 1);
 }
 
@@ -110,20 +127,20 @@ TEST_F(TimerSchedulerTest, ADateRangeEndingYesterdayPlaysNothingOneStartingToday
     policy.EndDate = CalendarDate(2026, 6, 2);
     StartTimerAt(0, June3(11, 0, 0));
 
-    h.TickAt(0, June3(12, 0, 10));
+    h.TickAt(June3(12, 0, 10));
     EXPECT_EQ(h.control.openCount, 0);
     EXPECT_EQ(h.State(0), PLAYER_STOPPED);
 
     policy.BeginDate = CalendarDate(2026, 6, 3);
     policy.EndDate = CalendarDate(2026, 12, 31);
-    h.TickAt(0, June3(12, 0, 11));
+    h.TickAt(June3(12, 0, 11));
     EXPECT_EQ(h.control.openCount, 1);
     EXPECT_EQ(h.State(0), PLAYER_RUNNING);
 
     // A range whose end is before its begin never plays.
     policy.BeginDate = CalendarDate(2026, 6, 4);
     policy.EndDate = CalendarDate(2026, 6, 2);
-    h.TickAt(0, June3(12, 0, 12));
+    h.TickAt(June3(12, 0, 12));
     EXPECT_EQ(h.State(0), PLAYER_STOPPED);
 }
 
@@ -153,14 +170,14 @@ TEST_F(TimerSchedulerTest, ADayOffSilencesEitherPolicyFromMidnightToMidnight)
         run.clock.now = LocalTime(2026, 6, 2, 23, 0, 0);
         run.scheduler.StartPlayerTimer(0);
 
-        run.TickAt(0, LocalTime(2026, 6, 2, 23, 59, 10));
+        run.TickAt(LocalTime(2026, 6, 2, 23, 59, 10));
         EXPECT_EQ(run.State(0), PLAYER_RUNNING) << c.what << ": the evening before";
-        run.TickAt(0, LocalTime(2026, 6, 3, 0, 0, 30));
+        run.TickAt(LocalTime(2026, 6, 3, 0, 0, 30));
         EXPECT_EQ(run.State(0), PLAYER_STOPPED) << c.what << ": the day off";
         EXPECT_EQ(run.view.status[0].text, "Timer already started\nDay off") << c.what;
-        run.TickAt(0, LocalTime(2026, 6, 3, 23, 59, 10));
+        run.TickAt(LocalTime(2026, 6, 3, 23, 59, 10));
         EXPECT_EQ(run.State(0), PLAYER_STOPPED) << c.what << ": the day off's evening";
-        run.TickAt(0, LocalTime(2026, 6, 4, 0, 0, 30));
+        run.TickAt(LocalTime(2026, 6, 4, 0, 0, 30));
         EXPECT_EQ(run.State(0), PLAYER_RUNNING) << c.what << ": the day after";
         EXPECT_EQ(run.control.openCount, 2) << c.what;
     }
@@ -198,7 +215,7 @@ TEST_F(TimerSchedulerTest, ListEditsTakeEffectAtTheNextTick)
     h.Place(0, "/music/a.mp3", 60'000, "10:00:00");
     h.Place(0, "/music/b.mp3", 120'000, "10:01:01");
     StartTimerAt(0, June3(10, 0, 29));
-    h.TickAt(0, June3(10, 0, 30));
+    h.TickAt(June3(10, 0, 30));
     ASSERT_EQ(h.control.spans.back().file, "/music/a.mp3");
 
     // Moving b up puts it at 10:00:00, so the clock is now in b's window.
@@ -206,33 +223,33 @@ TEST_F(TimerSchedulerTest, ListEditsTakeEffectAtTheNextTick)
     list.ClearSelection();
     list.SetSelected(1, true);
     list.MoveSelectedUp();
-    h.TickAt(0, June3(10, 0, 31));
+    h.TickAt(June3(10, 0, 31));
     EXPECT_EQ(h.control.spans.back().file, "/music/b.mp3");
     EXPECT_EQ(h.control.spans.back().opened, June3(10, 0, 31));
 
     // b moved on to 10:05:00: nothing is due at 10:00:32 any more.
     ASSERT_TRUE(list.SetBeginTime(0, TimeOfDay(10, 5, 0)));
-    h.TickAt(0, June3(10, 0, 32));
+    h.TickAt(June3(10, 0, 32));
     EXPECT_EQ(h.State(0), PLAYER_STOPPED);
 
     // A row placed around the time plays at the next tick; removed, it stops.
     list.ClearAll();
     h.Place(0, "/music/c.mp3", 60'000, "10:00:00");
-    h.TickAt(0, June3(10, 0, 33));
+    h.TickAt(June3(10, 0, 33));
     EXPECT_EQ(h.control.spans.back().file, "/music/c.mp3");
     list.SetSelected(0, true);
     list.RemoveSelected();
-    h.TickAt(0, June3(10, 0, 34));
+    h.TickAt(June3(10, 0, 34));
     EXPECT_EQ(h.State(0), PLAYER_STOPPED);
     EXPECT_EQ(h.control.spans.back().closed, June3(10, 0, 34));
 
     // So do policy edits.
     h.Place(0, "/music/d.mp3", 60'000, "10:00:00");
     h.players.Slot(0).Policy.Week[3] = false;
-    h.TickAt(0, June3(10, 0, 35));
+    h.TickAt(June3(10, 0, 35));
     EXPECT_EQ(h.State(0), PLAYER_STOPPED);
     h.players.Slot(0).Policy.Week[3] = true;
-    h.TickAt(0, June3(10, 0, 36));
+    h.TickAt(June3(10, 0, 36));
     EXPECT_EQ(h.State(0), PLAYER_RUNNING);
     EXPECT_EQ(h.control.opensOverOpenStream, 0);
 }
@@ -244,8 +261,8 @@ TEST_F(TimerSchedulerTest, StartAllTimersLeavesRunningTimersAloneAndStartsTheRes
     h.Append(6, "/music/c.mp3");
     h.scheduler.StartPlayerTimer(1);
     h.scheduler.StartPlayerTimer(4);
-    h.TickAt(1, June3(0, 1, 0));
-    h.TickAt(4, June3(0, 1, 0));
+    h.TickAt(June3(0, 1, 0));
+    h.TickAt(June3(0, 1, 0));
     ASSERT_EQ(h.State(1), PLAYER_RUNNING);
     h.timers.calls.clear();
     h.control.calls.clear();
@@ -314,27 +331,59 @@ TEST_F(TimerSchedulerTest, StopCurrentTimerWithTheTimerOffLeavesAManualFilePlayi
 
     // With the timer on it stops the timer and the player.
     h.scheduler.StartCurrentPlayerTimer();
-    h.TickAt(0, June3(0, 0, 30));
+    h.TickAt(June3(0, 0, 30));
     h.scheduler.StopCurrentPlayerTimer();
     EXPECT_THAT(h.timers.calls, ElementsAre("Start 0", "Stop 0"));
     EXPECT_EQ(h.State(0), PLAYER_STOPPED);
     EXPECT_EQ(h.view.status[0].text, "Stopped");
 }
 
-TEST_F(TimerSchedulerTest, AFileTheControlCannotOpenIsOpenedAgainOnEveryTickOfItsWindow)
+// A failing file is tried again after 1, 2, 4 ... 30 s while its window lasts. The row is selected
+// when the timer first takes it up; the tries after that leave the operator's selection and focus
+// alone, and the player's tip tells the failure until the file plays.
+TEST_F(TimerSchedulerTest, AFailingFileIsTriedAgainAfterGrowingPausesAndTheSelectionStays)
 {
-    h.Place(0, "/music/gone.mp3", 5'000, "10:00:00");
+    h.Append(0, "/music/earlier.mp3");
+    h.Place(0, "/music/gone.mp3", 180'000, "10:00:00");
     h.control.unopenable.insert("/music/gone.mp3");
     StartTimerAt(0, June3(9, 59, 58));
+    h.TickAt(June3(9, 59, 59));
+    h.view.calls.clear();
 
-    TickEverySecond(0, June3(9, 59, 59), June3(10, 0, 6));
-    // 10:00:00 to 10:00:04: five ticks, five opens, each after a stop.
-    EXPECT_EQ(h.control.openCount, 5);
-    const std::vector<std::string> opens = h.control.CallsOf("OpenStream");
-    ASSERT_EQ(opens.size(), 5u);
-    EXPECT_EQ(h.State(0), PLAYER_STOPPED);
-    // Meanwhile the player shows what it was told to do.
+    std::vector<int> tries;
+    PlayList& list = h.players.Slot(0).List;
+    for (int second = 0; second < 100; ++second) {
+        const int opens = h.control.openCount;
+        h.TickAt(June3(10, 0, 0) + second);
+        if (h.control.openCount != opens)
+            tries.push_back(second);
+        if (second == 0) {
+            EXPECT_THAT(list.SelectedRows(), ElementsAre(1));
+            EXPECT_THAT(h.view.calls, ElementsAre("FocusList 0", "ScrollToRow 0 1"));
+            // The operator picks another row meanwhile.
+            list.ClearSelection();
+            list.SetSelected(0, true);
+            h.view.calls.clear();
+        }
+    }
+    EXPECT_THAT(tries, ElementsAre(0, 1, 3, 7, 15, 31, 61, 91));
+    EXPECT_THAT(list.SelectedRows(), ElementsAre(0));
+    EXPECT_THAT(h.view.calls, IsEmpty());
+    EXPECT_EQ(h.view.status[0].text, "Timer already started\nFailed: Render file failed");
+    const std::vector<std::string> logged = h.log.Of(0);
+    EXPECT_THAT(logged, Contains("/music/gone.mp3 | failed: file not found; next try in 1 s"));
+    EXPECT_THAT(logged, Contains("/music/gone.mp3 | failed: file not found; next try in 16 s"));
+    EXPECT_THAT(logged, Contains("/music/gone.mp3 | failed: file not found; next try in 30 s"));
+
+    // The file can be read again: the next try plays it and the failure goes from the tip.
+    h.control.unopenable.clear();
+    TickEverySecond(June3(10, 1, 40), June3(10, 2, 1));
+    EXPECT_EQ(h.control.spans.size(), 1u);
+    EXPECT_EQ(h.control.spans[0].played, June3(10, 2, 1));
     EXPECT_EQ(h.view.status[0].text, "Timer already started");
+    EXPECT_EQ(h.log.Of(0).back(), "/music/gone.mp3 | started 121 s after its begin time (try 9)");
+    EXPECT_THAT(list.SelectedRows(), ElementsAre(0));
+    EXPECT_EQ(h.control.opensOverOpenStream, 0);
 }
 
 TEST_F(TimerSchedulerTest, AFileShorterThanItsWindowIsStartedAgainFromItsBeginning)
@@ -344,20 +393,24 @@ TEST_F(TimerSchedulerTest, AFileShorterThanItsWindowIsStartedAgainFromItsBeginni
     StartTimerAt(0, June3(9, 59, 59));
 
     for (std::time_t when = June3(10, 0, 0); when <= June3(10, 0, 11); ++when) {
-        h.TickAt(0, when);
+        h.TickAt(when);
         h.control.Advance(1000);
         h.poster.Drain();
     }
     // Each run completes after four seconds of play and is stopped by the completion; the next
     // tick, still inside the window, starts the file from its beginning again, until the window's
-    // end cuts the last run short.
+    // end fades the last run out.
     ASSERT_EQ(h.control.spans.size(), 3u);
-    EXPECT_EQ(h.control.spans[0].opened, June3(10, 0, 0));
+    EXPECT_EQ(h.control.spans[0].played, June3(10, 0, 0));
     EXPECT_EQ(h.control.spans[0].closed, June3(10, 0, 3));
-    EXPECT_EQ(h.control.spans[1].opened, June3(10, 0, 4));
+    EXPECT_EQ(h.control.spans[1].played, June3(10, 0, 4));
     EXPECT_EQ(h.control.spans[1].closed, June3(10, 0, 7));
-    EXPECT_EQ(h.control.spans[2].opened, June3(10, 0, 8));
+    EXPECT_EQ(h.control.spans[2].played, June3(10, 0, 8));
     EXPECT_EQ(h.control.spans[2].closed, June3(10, 0, 10));
+    EXPECT_FALSE(h.control.spans[2].completed);
+    EXPECT_EQ(h.log.Of(0).back(), "/music/jingle.mp3 | faded out at its window's end");
+    // Restarts leave the selection as the first start made it.
+    EXPECT_EQ(std::count(h.view.calls.begin(), h.view.calls.end(), "ScrollToRow 0 0"), 1);
     EXPECT_THAT(h.control.CallsOf("SetStreamPosition"), IsEmpty());
     EXPECT_EQ(h.control.opensOverOpenStream, 0);
 }
@@ -367,17 +420,17 @@ TEST_F(TimerSchedulerTest, APlayingFileIsKeptOnlyWhileTheStreamReportsIt)
     const std::string path = "/music/Gr\u00FC\u00DFe \u266A.mp3";
     h.Place(0, path, 60'000, "10:00:00");
     StartTimerAt(0, June3(9, 59, 59));
-    TickEverySecond(0, June3(10, 0, 0), June3(10, 0, 5));
+    TickEverySecond(June3(10, 0, 0), June3(10, 0, 5));
     EXPECT_EQ(h.control.openCount, 1);
 
     // Something else closed the stream: the next tick opens the row's file again.
     h.control.CloseStream(0);
-    h.TickAt(0, June3(10, 0, 6));
+    h.TickAt(June3(10, 0, 6));
     EXPECT_EQ(h.control.openCount, 2);
 
     // The names compare exactly: another case is another file.
     h.control.streams[0].reported = u"/music/gr\u00FC\u00DFe \u266A.mp3";
-    h.TickAt(0, June3(10, 0, 7));
+    h.TickAt(June3(10, 0, 7));
     EXPECT_EQ(h.control.openCount, 3);
 }
 
@@ -388,13 +441,13 @@ TEST_F(TimerSchedulerTest, ALongPathThatTheControlReportsCutShortIsNotRestartedE
     h.Place(0, path, 60'000, "10:00:00");
     StartTimerAt(0, June3(9, 59, 59));
 
-    TickEverySecond(0, June3(10, 0, 0), June3(10, 0, 30));
+    TickEverySecond(June3(10, 0, 0), June3(10, 0, 30));
     EXPECT_EQ(h.control.openCount, 1);
 
     // A row whose path merely begins like the playing one is another file.
     h.players.Slot(0).List.ClearAll();
     h.Place(0, path + ".flac", 60'000, "10:00:00");
-    h.TickAt(0, June3(10, 0, 31));
+    h.TickAt(June3(10, 0, 31));
     EXPECT_EQ(h.control.openCount, 2);
     EXPECT_EQ(h.control.spans.back().file, path + ".flac");
 }
@@ -405,7 +458,7 @@ TEST_F(TimerSchedulerTest, ATickThatArrivesAfterTheTimerStoppedDoesNothing)
     StartTimerAt(0, June3(9, 0, 0));
     h.scheduler.StopPlayerTimer(0);
     h.control.calls.clear();
-    h.TickAt(0, June3(10, 0, 30));
+    h.TickAt(June3(10, 0, 30));
     EXPECT_THAT(h.control.calls, IsEmpty());
 }
 
@@ -430,23 +483,149 @@ TEST_F(TimerSchedulerTest, TimerIdsMapToPlayers)
 
 } // namespace
 
-TEST_F(TimerSchedulerTest, AFileThatPlayedOnceAndThenFailsToOpenIsOpenedAgainOnEveryTick)
+TEST_F(TimerSchedulerTest, AFileThatPlayedOnceAndThenFailsToOpenIsTriedAgainAfterPauses)
 {
     // The control still names the file after a failed open of it, so only the stream's state shows
     // that nothing plays.
-    h.Place(0, "/music/removed.mp3", 5'000, "10:00:00");
+    h.Place(0, "/music/removed.mp3", 6'000, "10:00:00");
     h.control.durations["/music/removed.mp3"] = 1'000;
     StartTimerAt(0, June3(9, 59, 59));
 
-    h.TickAt(0, June3(10, 0, 0));
+    h.TickAt(June3(10, 0, 0));
     h.control.Advance(1000);
     h.poster.Drain();
     EXPECT_EQ(h.control.openCount, 1);
 
+    // Its restart fails at 10:00:01; it is tried at 10:00:02 and then at 10:00:04.
     h.control.unopenable.insert("/music/removed.mp3");
-    TickEverySecond(0, June3(10, 0, 1), June3(10, 0, 4));
-    EXPECT_EQ(h.control.openCount, 5);
+    TickEverySecond(June3(10, 0, 1), June3(10, 0, 6));
+    EXPECT_EQ(h.control.openCount, 4);
     short state = -1;
     ASSERT_TRUE(h.control.GetStreamState(0, &state));
     EXPECT_NE(state, sonarel::STATE_PLAYING);
+    EXPECT_THAT(h.log.Of(0),
+        ElementsAre(" | timer started", "/music/removed.mp3 | started", "/music/removed.mp3 | ended",
+            "/music/removed.mp3 | failed: file not found; next try in 1 s",
+            "/music/removed.mp3 | failed: file not found; next try in 2 s",
+            "/music/removed.mp3 | failed: file not found; its window closes before the next try"));
+}
+
+TEST_F(TimerSchedulerTest, RowsOfOneSecondOnEveryPlayerAreOpenedAheadAndStartedTogetherFirst)
+{
+    for (int player = 0; player < PLAYER_COUNT; ++player)
+        h.Place(player, "/zone" + std::to_string(player) + "/bell.mp3", 5'000, "10:00:00");
+    h.clock.now = June3(9, 59, 58);
+    h.scheduler.StartAllTimers();
+    h.TickAt(June3(9, 59, 59));
+    // Opened paused a second ahead, and not running before their second.
+    EXPECT_EQ(h.control.CallsOf("OpenStream").size(), 8u);
+    for (int player = 0; player < PLAYER_COUNT; ++player) {
+        EXPECT_EQ(h.State(player), PLAYER_STOPPED);
+        EXPECT_FALSE(h.control.streams[static_cast<std::size_t>(player)].playing);
+    }
+
+    h.control.calls.clear();
+    h.TickAt(June3(10, 0, 0));
+    // The eight starts come before anything else the tick does, with only the questions that find
+    // the streams ready in between.
+    const auto lastStart = std::find(h.control.calls.begin(), h.control.calls.end(), "Play 7");
+    ASSERT_NE(lastStart, h.control.calls.end());
+    int starts = 0;
+    for (auto call = h.control.calls.begin(); call <= lastStart; ++call) {
+        if (call->starts_with("Play "))
+            ++starts;
+        else
+            EXPECT_TRUE(call->starts_with("GetStream")) << *call;
+    }
+    EXPECT_EQ(starts, 8);
+    EXPECT_THAT(h.control.CallsOf("OpenStream"), IsEmpty());
+    for (int player = 0; player < PLAYER_COUNT; ++player) {
+        EXPECT_EQ(h.State(player), PLAYER_RUNNING);
+        EXPECT_EQ(h.control.spans[static_cast<std::size_t>(player)].played, June3(10, 0, 0));
+        EXPECT_EQ(h.log.Of(player).back(), "/zone" + std::to_string(player) + "/bell.mp3 | started");
+    }
+}
+
+// The seconds that no tick saw (a machine suspended for hours, a tick held up for two seconds) are
+// looked at afterwards: a row whose whole window passed meanwhile is logged as missed, a row whose
+// window is still open starts late.
+TEST_F(TimerSchedulerTest, SecondsNoTickSawAreLookedAtAfterwards)
+{
+    h.Place(0, "/music/one-second.mp3", 1'000, "10:00:01");
+    h.Place(1, "/music/news.mp3", 60'000, "10:00:01");
+    h.Place(2, "/music/morning.mp3", 60'000, "06:00:00");
+    h.Place(2, "/music/noon.mp3", 3'600'000, "09:30:00");
+    h.clock.now = June3(5, 0, 0);
+    h.scheduler.StartAllTimers();
+    h.TickAt(June3(5, 0, 1));
+
+    // Suspended until 10:00:00.
+    h.TickAt(June3(10, 0, 0));
+    EXPECT_THAT(h.log.Of(2),
+        ElementsAre(" | timer started",
+            "/music/morning.mp3 | missed: its window 06:00:00-06:01:00 passed unseen",
+            "/music/noon.mp3 | started 1800 s after its begin time: its begin second passed unseen"));
+
+    // The tick of 10:00:01 comes two seconds late.
+    h.TickAt(June3(10, 0, 2));
+    EXPECT_EQ(
+        h.log.Of(0).back(), "/music/one-second.mp3 | missed: its window 10:00:01-10:00:02 passed unseen");
+    EXPECT_EQ(h.State(0), PLAYER_STOPPED);
+    EXPECT_FALSE(h.control.streams[0].open);
+    EXPECT_EQ(h.log.Of(1).back(),
+        "/music/news.mp3 | started 1 s after its begin time: its begin second passed unseen");
+    EXPECT_EQ(h.State(1), PLAYER_RUNNING);
+    // A second tick in the same second (the clock was set by less than a second) changes nothing.
+    const std::size_t lines = h.log.lines.size();
+    h.TickAt(June3(10, 0, 2));
+    EXPECT_EQ(h.log.lines.size(), lines);
+    EXPECT_EQ(h.State(1), PLAYER_RUNNING);
+}
+
+// What happens when a row's window closes while its file still plays: a file whose end is less than
+// a second away (and the moment its start came late within its second) plays to its end, one started
+// late fades out, any other is cut. A file that claimed to be near its end but is still playing a
+// second later is cut then.
+TEST_F(TimerSchedulerTest, AtItsWindowsEndAFileNearItsEndPlaysOnALateOneFadesAndAnyOtherIsCut)
+{
+    struct Case {
+        const char* name;
+        bool late;
+        std::int32_t lengthMs;
+        bool neverEnds;
+        // How far into its begin second the file was started.
+        int startMs;
+        const char* ending;
+        bool completed;
+    };
+    const Case cases[] = {
+        { "on time, 0.9 s over", false, 3'900, false, 0, "ended", true },
+        { "on time, started 0.3 s into its second, 1.2 s to go", false, 4'200, false, 300, "ended", true },
+        { "started late, 0.5 s over", true, 2'500, false, 0, "ended", true },
+        { "on time, 5 s over", false, 8'000, false, 0, "cut at its window's end", false },
+        { "started late, 5 s over", true, 8'000, false, 0, "faded out at its window's end", false },
+        { "on time, said to be near its end", false, 3'900, true, 0,
+            "cut: still playing a second after its window closed", false },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PlaybackHarness p;
+        p.Place(0, "/music/bell.mp3", 3'000, "10:00:00");
+        p.control.durations["/music/bell.mp3"] = c.lengthMs;
+        p.clock.now = c.late ? June3(10, 0, 0) : June3(9, 59, 58);
+        p.scheduler.StartPlayerTimer(0);
+        for (std::time_t when = p.clock.now + 1; when <= June3(10, 0, 5); ++when) {
+            p.clock.millisecond = when == June3(10, 0, 0) ? c.startMs : 0;
+            p.TickAt(when);
+            if (c.neverEnds && when == June3(10, 0, 3))
+                p.control.streams[0].lengthMs = 60'000;
+            p.control.Advance(1000);
+            p.poster.Drain();
+        }
+        ASSERT_EQ(p.control.spans.size(), 1u);
+        EXPECT_EQ(p.control.spans[0].completed, c.completed);
+        EXPECT_EQ(p.log.Of(0).back(), std::string("/music/bell.mp3 | ") + c.ending);
+        EXPECT_EQ(p.State(0), PLAYER_STOPPED);
+        EXPECT_FALSE(p.control.streams[0].open);
+    }
 }

@@ -439,6 +439,11 @@ TEST(MainWindow, HelpOpensTheGuideOrSaysWhereItIsMissing)
     EXPECT_EQ(rig.prompts.openedUrls[1], QUrl(QString::fromStdString(rig.supportUrl)));
     EXPECT_EQ(rig.prompts.openedUrls[2], QUrl(QString::fromStdString(rig.homeUrl)));
     EXPECT_EQ(rig.messages.messages.size(), 1U);
+
+    // The as-run log lives beside the configuration.
+    rig.window->RunCommand(ID_OPEN_LOG_FOLDER);
+    ASSERT_EQ(rig.prompts.openedUrls.size(), 4U);
+    EXPECT_EQ(rig.prompts.openedUrls[3], QUrl::fromLocalFile(QString::fromStdString(rig.Folder())));
 }
 
 TEST(MainWindow, ABuildWithoutTheMakersPagesLeavesTheirHelpEntriesOut)
@@ -494,6 +499,13 @@ TEST(MainWindow, WritesTheConfigurationWhenClosedThroughTheCaption)
     const std::string written = ReadFile(rig.ConfigPath());
     EXPECT_NE(written.find("<KVConfig"), std::string::npos);
     EXPECT_NE(written.find("tone0.mp3"), std::string::npos);
+    // The as-run log of the day, beside the configuration, tells the timer's life.
+    const std::string log = ReadFile(rig.Folder() + "Tessaly-"
+        + QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")).toStdString() + ".log");
+    EXPECT_NE(log.find(" | 1 Player One | default device | - | timer started\n"), std::string::npos) << log;
+    EXPECT_NE(log.find(" | 1 Player One | default device | - | timer stopped: the program ends\n"),
+        std::string::npos)
+        << log;
 }
 
 TEST(MainWindow, WritesTheConfigurationEvenWhenNothingChanged)

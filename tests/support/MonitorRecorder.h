@@ -2,9 +2,11 @@
 
 #include "ChildProcess.h"
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <limits>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -59,4 +61,22 @@ private:
     std::vector<char> m_bytes;
     bool m_gotData = false;
     bool m_eof = false;
+};
+
+// When a recording's first sample sounded, on the wall clock, from many looks at how much of it has
+// arrived: samples arrive after they sounded, never before, so the earliest of the looks' estimates
+// is the closest. Recordings started one after another are set on one time line this way, within a
+// few milliseconds, where the moment each recorder was started would leave them tens apart.
+class RecordingStart {
+public:
+    // wallSeconds: now; recordedSeconds: how much of the recording has arrived by now.
+    void Look(double wallSeconds, double recordedSeconds)
+    {
+        m_start = std::min(m_start, wallSeconds - recordedSeconds);
+    }
+    [[nodiscard]] bool Known() const { return m_start != std::numeric_limits<double>::infinity(); }
+    [[nodiscard]] double Seconds() const { return m_start; }
+
+private:
+    double m_start = std::numeric_limits<double>::infinity();
 };
