@@ -463,13 +463,15 @@ TEST(MainWindow, ABuildWithoutTheMakersPagesLeavesTheirHelpEntriesOut)
     MainWindowRig with;
     with.Open();
     EXPECT_EQ(shownHelpEntries(with),
-        QStringList({ "Help Topic", "Online Help", "Visit Homepage", "Check For Update", "About..." }));
+        QStringList({ "Help Topic", "Online Help", "Open Log Folder", "Visit Homepage", "Check For Update",
+            "About..." }));
 
     MainWindowRig without;
     without.supportUrl.clear();
     without.homeUrl.clear();
     without.Open();
-    EXPECT_EQ(shownHelpEntries(without), QStringList({ "Help Topic", "Check For Update", "About..." }));
+    EXPECT_EQ(shownHelpEntries(without),
+        QStringList({ "Help Topic", "Open Log Folder", "Check For Update", "About..." }));
     without.window->RunCommand(ID_ONLINE_HELP);
     without.window->RunCommand(ID_VISIT_HOMEPAGE);
     EXPECT_TRUE(without.prompts.openedUrls.empty());
