@@ -9,6 +9,8 @@
 //                  equalizer-nbands ! audiopanorama ! pulsesink, eight pipelines, default settings
 //
 // Needs PULSE_SERVER (scripts/sound-server) and ffmpeg; the MP3 file is made once in the build tree.
+// With SOUND_SERVER_PID set (scripts/sound-server writes it to DIR/server.pid), the sound server's
+// own CPU over the same period is measured from outside and reported as well.
 
 #include "control/Sonarel.h"
 
@@ -17,9 +19,11 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -34,6 +38,30 @@ double CpuSeconds()
     getrusage(RUSAGE_SELF, &usage);
     return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
         + static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// User and system time of another process, from /proc; negative when it cannot be read.
+double ProcessCpuSeconds(long pid)
+{
+    const std::string path = "/proc/" + std::to_string(pid) + "/stat";
+    FILE* file = std::fopen(path.c_str(), "r");
+    if (file == nullptr) {
+        return -1;
+    }
+    char buffer[1024] = {};
+    const std::size_t read = std::fread(buffer, 1, sizeof buffer - 1, file);
+    std::fclose(file);
+    // The command name may hold spaces: fields are counted after its closing parenthesis.
+    const char* rest = std::strrchr(buffer, ')');
+    if (read == 0 || rest == nullptr) {
+        return -1;
+    }
+    unsigned long user = 0;
+    unsigned long system = 0;
+    if (std::sscanf(rest + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lu %lu", &user, &system) != 2) {
+        return -1;
+    }
+    return static_cast<double>(user + system) / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
 double WallSeconds()
@@ -126,11 +154,16 @@ int main(int argc, char** argv)
         }
     }
 
+    const char* serverPidText = std::getenv("SOUND_SERVER_PID");
+    const long serverPid = serverPidText != nullptr ? std::atol(serverPidText) : 0;
+
     RunMainLoop(WARM_UP_SECONDS);
     const double cpuStart = CpuSeconds();
+    const double serverStart = serverPid > 0 ? ProcessCpuSeconds(serverPid) : -1;
     const double wallStart = WallSeconds();
     RunMainLoop(seconds);
     const double cpu = CpuSeconds() - cpuStart;
+    const double serverEnd = serverPid > 0 ? ProcessCpuSeconds(serverPid) : -1;
     const double wall = WallSeconds() - wallStart;
 
     if (control) {
@@ -147,5 +180,10 @@ int main(int argc, char** argv)
     }
     std::printf("%s: %d streams, %.1f s: %.2f CPU s = %.1f %% of one core (%.2f %% per stream)\n",
         mode.c_str(), STREAMS, wall, cpu, 100.0 * cpu / wall, 100.0 * cpu / wall / STREAMS);
+    if (serverStart >= 0 && serverEnd >= 0) {
+        const double server = serverEnd - serverStart;
+        std::printf("sound server (pid %ld): %.1f %% of one core; together %.1f %%\n", serverPid,
+            100.0 * server / wall, 100.0 * (cpu + server) / wall);
+    }
     return 0;
 }
