@@ -47,6 +47,7 @@ constexpr const char* ERR_GET_MEDIA_TYPE = "Get media type failed";
 constexpr const char* ERR_CREATE_ENUMERATOR = "Create enumerator failed";
 constexpr const char* ERR_MEDIA_DETECT = "Media detect failed";
 constexpr const char* ERR_MEDIA_INFORMATION = "Get media information failed";
+constexpr const char* ERR_DEVICE_LOST = "Audio device lost";
 
 constexpr short NO_STREAM = -1;
 constexpr std::int32_t LRET_ARGUMENT = -1;
@@ -333,13 +334,33 @@ void CSonarelCtrl::OnGraphNotify(short id, std::uint64_t generation)
     }
     const DispatchGuard guard(dispatching_, graph);
     long code = 0;
-    while (stream.graph.get() == graph && stream.graphGeneration == generation && graph->GetEvent(&code)) {
-        if (code == EC_COMPLETE) {
+    long param = 0;
+    while (stream.graph.get() == graph && stream.graphGeneration == generation
+        && graph->GetEvent(&code, &param)) {
+        // After a failure the graph has stopped itself; without the stop here the stream would read
+        // "playing" while silent, and a host that checks the state would never open it again.
+        switch (code) {
+        case EC_COMPLETE:
             CompleteStream(id);
-        } else if (code == EC_ERRORABORT) {
-            // The graph has stopped itself; without this the stream would read "playing" while
-            // silent and a host that checks the state would never open it again.
+            break;
+        case EC_ERRORABORT:
             (void)Stop(id);
+            break;
+        case EC_DEVICE_LOST:
+            RaiseError(id, 0, ERR_DEVICE_LOST);
+            (void)Stop(id);
+            break;
+        case EC_RENDER_FAILED:
+            // The open returned before the file was found not to play: the host hears it now.
+            RaiseError(id, static_cast<std::int32_t>(param), ERR_RENDER_FILE);
+            (void)Stop(id);
+            break;
+        case EC_COMMAND_FAILED:
+            RaiseError(id, static_cast<std::int32_t>(param), ERR_GRAPH_COMMAND);
+            (void)Stop(id);
+            break;
+        default:
+            break;
         }
     }
 }
@@ -425,7 +446,7 @@ bool CSonarelCtrl::OpenStream(short hStreamId, const char* pszFileName, const ch
         }
         // Events still queued belong to the previous file: its completion must not end the next one.
         long stale = 0;
-        while (stream.graph->GetEvent(&stale)) { }
+        while (stream.graph->GetEvent(&stale, nullptr)) { }
     }
     stream.dspControl.reset();
     stream.dspModule.reset();
@@ -474,6 +495,9 @@ bool CSonarelCtrl::OpenStream(short hStreamId, const char* pszFileName, const ch
     stream.lastPosition = 0;
     stream.lastElapsed = 0;
     stream.state = STATE_CLOSED;
+    // Whether the file plays is found out after this call: a stream opened without playing hears of
+    // a file that does not play as well.
+    (void)SetGraphNotify(hStreamId);
 
     if (bPlay != 0) {
         return Play(hStreamId);
@@ -549,16 +573,10 @@ bool CSonarelCtrl::Play(short hStreamId)
     if (stream.state == STATE_PLAYING) {
         return true;
     }
-    // Inside the graph's own notification the same notification is already set; replacing it there
-    // would destroy the function that is running.
-    if (!IsDispatching(stream.graph.get())) {
-        const std::uint64_t generation = stream.graphGeneration;
-        const HResult notify = stream.graph->SetNotify(
-            [this, hStreamId, generation] { OnGraphNotify(hStreamId, generation); });
-        if (Failed(notify)) {
-            RaiseError(hStreamId, notify, ERR_SET_NOTIFY);
-            return false;
-        }
+    const HResult notify = SetGraphNotify(hStreamId);
+    if (Failed(notify)) {
+        RaiseError(hStreamId, notify, ERR_SET_NOTIFY);
+        return false;
     }
     const HResult run = stream.graph->Run();
     if (Failed(run)) {
@@ -568,6 +586,18 @@ bool CSonarelCtrl::Play(short hStreamId)
     StartTick(hStreamId);
     SetState(hStreamId, STATE_PLAYING);
     return true;
+}
+
+HResult CSonarelCtrl::SetGraphNotify(short id)
+{
+    StreamRecord& stream = Stream(id);
+    // Inside the graph's own notification the same notification is already set; replacing it there
+    // would destroy the function that is running.
+    if (IsDispatching(stream.graph.get())) {
+        return S_OK_STATUS;
+    }
+    const std::uint64_t generation = stream.graphGeneration;
+    return stream.graph->SetNotify([this, id, generation] { OnGraphNotify(id, generation); });
 }
 
 bool CSonarelCtrl::Pause(short hStreamId)

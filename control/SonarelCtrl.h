@@ -98,6 +98,8 @@ private:
     void CompleteStream(short id);
 
     [[nodiscard]] HResult SetUpDsp(StreamRecord& stream);
+    // Points the graph's notification at OnGraphNotify for the stream's current graph.
+    [[nodiscard]] HResult SetGraphNotify(short id);
     // Clears the notification and destroys the graph, or, when the graph is delivering a
     // notification right now, parks it until that delivery has returned.
     void ReleaseGraph(StreamRecord& stream);

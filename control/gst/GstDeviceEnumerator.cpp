@@ -3,6 +3,7 @@
 #include "control/gst/GRef.h"
 #include "control/gst/GstElementFilter.h"
 #include "control/gst/GstRuntime.h"
+#include "control/gst/PulseSink.h"
 
 #include <optional>
 #include <set>
@@ -15,7 +16,7 @@ namespace {
     struct ListedDevice {
         GRef<GstDevice> device;
         std::string friendlyName;
-        bool pulse = false;
+        std::string sinkName; // the sound server's name of the sink; empty for other providers
     };
 
     std::string StringProperty(GstDevice* device, const char* property)
@@ -47,13 +48,11 @@ namespace {
         return identifier;
     }
 
-    std::optional<std::string> FriendlyName(GstDevice* device, bool* pulse)
+    std::optional<std::string> FriendlyName(GstDevice* device, const std::string& sinkName)
     {
         GCharPtr display(gst_device_get_display_name(device));
         const std::string description = display ? display.get() : "";
-        const std::string sinkName = StringProperty(device, "internal-name");
-        *pulse = !sinkName.empty();
-        const std::string identifier = *pulse ? sinkName : PropertiesIdentifier(device);
+        const std::string identifier = !sinkName.empty() ? sinkName : PropertiesIdentifier(device);
         if (description.empty() && identifier.empty()) {
             return std::nullopt;
         }
@@ -102,12 +101,13 @@ HResult GstDeviceEnumerator::Enumerate(std::vector<DeviceEntry>* entries)
     GList* devices = started ? gst_device_monitor_get_devices(monitor.get()) : nullptr;
     for (GList* item = devices; item != nullptr; item = item->next) {
         GstDevice* device = GST_DEVICE(item->data);
-        bool isPulse = false;
-        std::optional<std::string> name = FriendlyName(device, &isPulse);
+        std::string sinkName = StringProperty(device, "internal-name");
+        std::optional<std::string> name = FriendlyName(device, sinkName);
         if (!name) {
             continue;
         }
-        (isPulse ? pulse : others).push_back({ GRef<GstDevice>::Ref(device), *name, isPulse });
+        (sinkName.empty() ? others : pulse)
+            .push_back({ GRef<GstDevice>::Ref(device), *name, std::move(sinkName) });
     }
     g_list_free_full(devices, gst_object_unref);
     if (started) {
@@ -122,10 +122,12 @@ HResult GstDeviceEnumerator::Enumerate(std::vector<DeviceEntry>* entries)
             }
             DeviceEntry entry;
             entry.friendlyName = Utf16(listedDevice.friendlyName);
-            entry.bindRenderer
-                = [device = std::move(listedDevice.device)](HResult* status) -> std::shared_ptr<IFilter> {
-                GRef<GstElement> element
-                    = GRef<GstElement>::Adopt(gst_device_create_element(device.get(), nullptr));
+            entry.bindRenderer = [device = std::move(listedDevice.device), sinkName = listedDevice.sinkName](
+                                     HResult* status) -> std::shared_ptr<IFilter> {
+                // A zone of the sound server gets a renderer that the server never moves elsewhere.
+                GRef<GstElement> element = !sinkName.empty()
+                    ? CreatePulseSink(sinkName.c_str(), false)
+                    : GRef<GstElement>::Adopt(gst_device_create_element(device.get(), nullptr));
                 if (status != nullptr) {
                     *status = element ? S_OK_STATUS : E_FAIL_STATUS;
                 }

@@ -76,7 +76,10 @@ TEST_F(PlaybackTest, NoDeviceNamePlaysOnTheDefaultZone)
     std::int32_t rate = 0;
     short bits = 0;
     std::int32_t bytesPerSecond = 0;
-    ASSERT_TRUE(control->GetStreamInfo(0, &channels, &blockAlign, &rate, &bits, &bytesPerSecond));
+    // Known once the stream has been opened in the background.
+    ASSERT_TRUE(PumpUntil(
+        [&] { return control->GetStreamInfo(0, &channels, &blockAlign, &rate, &bits, &bytesPerSecond); },
+        5s));
     EXPECT_EQ(channels, 2);
     EXPECT_EQ(rate, 44100);
     EXPECT_EQ(bits, 16);
