@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -62,6 +63,8 @@ constexpr long DSP_STAGE_AMPLIFY_INDEX = 0;
 constexpr long DSP_STAGE_EQUALIZER_INDEX = 1;
 constexpr long DSP_APPEND = -1;
 constexpr long DSP_ALL_CHANNELS = 0;
+// The longest that MediaDetect holds its caller (the user interface) for a file.
+constexpr std::chrono::milliseconds MEDIA_DETECT_BUDGET { 40 };
 // A released graph still delivering its notification is destroyed by this timer afterwards.
 constexpr unsigned int REAP_PERIOD_MS = 10;
 
@@ -1041,16 +1044,40 @@ bool CSonarelCtrl::MediaDetect(const char* pszFileName, std::int32_t* pnDuration
     short* pnBlockAlign, std::int32_t* pnSamplesPerSec, short* pnBitsPerSample,
     std::int32_t* pnAvgBytesPerSec)
 {
+    return DetectMedia(pszFileName, MEDIA_DETECT_BUDGET, pnDuration, pnChannels, pnBlockAlign,
+        pnSamplesPerSec, pnBitsPerSample, pnAvgBytesPerSec);
+}
+
+bool CSonarelCtrl::MediaDetectBlocking(const char* pszFileName, std::int32_t* pnDuration, short* pnChannels,
+    short* pnBlockAlign, std::int32_t* pnSamplesPerSec, short* pnBitsPerSample,
+    std::int32_t* pnAvgBytesPerSec)
+{
+    return DetectMedia(pszFileName, std::nullopt, pnDuration, pnChannels, pnBlockAlign, pnSamplesPerSec,
+        pnBitsPerSample, pnAvgBytesPerSec);
+}
+
+bool CSonarelCtrl::DetectMedia(const char* pszFileName, std::optional<std::chrono::milliseconds> budget,
+    std::int32_t* pnDuration, short* pnChannels, short* pnBlockAlign, std::int32_t* pnSamplesPerSec,
+    short* pnBitsPerSample, std::int32_t* pnAvgBytesPerSec)
+{
     if (pszFileName == nullptr) {
         RaiseError(NO_STREAM, 0, ERR_NULL_POINTER);
         return false;
     }
-    const std::unique_ptr<IMediaDetector> detector = platform_->CreateMediaDetector();
+    std::unique_ptr<IMediaDetector> detector = platform_->CreateMediaDetector();
     if (!detector) {
         RaiseError(NO_STREAM, 0, ERR_MEDIA_DETECT);
         return false;
     }
-    const MediaDetection detection = detector->Detect(pszFileName);
+    const std::optional<MediaDetection> measured = budget
+        ? detections_.Detect(std::move(detector), pszFileName, *budget)
+        : std::optional<MediaDetection>(detector->Detect(pszFileName));
+    if (!measured) {
+        // Still measuring: the caller's thread is not held up for a slow file.
+        RaiseError(NO_STREAM, 0, ERR_MEDIA_DETECT);
+        return false;
+    }
+    const MediaDetection& detection = *measured;
     switch (detection.failure) {
     case MediaDetection::Failure::None:
         break;

@@ -1,12 +1,15 @@
 #pragma once
 
+#include "control/BoundedDetection.h"
 #include "control/Sonarel.h"
 #include "control/StreamRecord.h"
 #include "control/platform/Platform.h"
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace sonarel {
@@ -69,6 +72,9 @@ public:
     bool MediaDetect(const char* pszFileName, std::int32_t* pnDuration, short* pnChannels,
         short* pnBlockAlign, std::int32_t* pnSamplesPerSec, short* pnBitsPerSample,
         std::int32_t* pnAvgBytesPerSec) override;
+    bool MediaDetectBlocking(const char* pszFileName, std::int32_t* pnDuration, short* pnChannels,
+        short* pnBlockAlign, std::int32_t* pnSamplesPerSec, short* pnBitsPerSample,
+        std::int32_t* pnAvgBytesPerSec) override;
     [[nodiscard]] short GetAudioDeviceNums() override;
     [[nodiscard]] bool IsAudioDeviceExist(const char* pszDevName) override;
     bool SetAudioAmplify(short hStreamId, float fAmplify) override;
@@ -106,6 +112,11 @@ private:
     [[nodiscard]] bool IsDispatching(const IFilterGraph* graph) const;
     void ReapRetiredGraphs();
 
+    // MediaDetect, waiting at most `budget` for the detector when one is given.
+    bool DetectMedia(const char* path, std::optional<std::chrono::milliseconds> budget,
+        std::int32_t* pnDuration, short* pnChannels, short* pnBlockAlign, std::int32_t* pnSamplesPerSec,
+        short* pnBitsPerSample, std::int32_t* pnAvgBytesPerSec);
+
     void RaiseError(short id, std::int32_t lRet, const char* text);
     void RaisePosChanged(short id, short oldPosition, short newPosition);
 
@@ -118,6 +129,7 @@ private:
     // Graphs released during their own notification, and the timer that destroys them afterwards.
     std::vector<std::unique_ptr<IFilterGraph>> retiredGraphs_;
     TimerId reapTimer_ = 0;
+    BoundedDetection detections_;
 };
 
 } // namespace sonarel

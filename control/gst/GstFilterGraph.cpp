@@ -637,7 +637,7 @@ void GstFilterGraph::PostSeek()
 void GstFilterGraph::Park(Mode mode)
 {
     if (IsActive()) {
-        parkedPositionNs_ = QueryPositionNs();
+        parkedPositionNs_ = mode_ == Mode::Playing ? QueryPositionNs() : lastPositionNs_;
     }
     shared_->generation.fetch_add(1);
     Post([shared = shared_](GstElement* pipeline) {
@@ -772,7 +772,11 @@ HResult GstFilterGraph::GetCurrentPosition(RefTime* position)
     if (mode_ == Mode::Empty) {
         return E_FAIL_STATUS;
     }
-    *position = (IsActive() ? QueryPositionNs() : parkedPositionNs_) / NS_PER_REFTIME;
+    // A paused graph stays where it was paused (or sought to), whenever its pipeline gets there.
+    const std::int64_t positionNs = mode_ == Mode::Playing ? QueryPositionNs()
+        : mode_ == Mode::Paused                            ? lastPositionNs_
+                                                           : parkedPositionNs_;
+    *position = positionNs / NS_PER_REFTIME;
     return S_OK_STATUS;
 }
 
@@ -803,7 +807,9 @@ HResult GstFilterGraph::SetRate(double rate)
         return E_FAIL_STATUS;
     }
     if (IsActive()) {
-        lastPositionNs_ = QueryPositionNs();
+        if (mode_ == Mode::Playing) {
+            lastPositionNs_ = QueryPositionNs();
+        }
         rate_ = rate;
         PostSeek();
         return S_OK_STATUS;

@@ -11,10 +11,18 @@
 
 #include <pulse/pulseaudio.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace sonarel::gst {
+
+// One output device of the server.
+struct PulseSinkInfo {
+    std::string name; // the server's identifier, e.g. "zone1"
+    std::string description; // what a desktop shows, e.g. "Zone 1"
+};
 
 class PulseConnection {
 public:
@@ -25,6 +33,10 @@ public:
     ~PulseConnection();
     PulseConnection(const PulseConnection&) = delete;
     PulseConnection& operator=(const PulseConnection&) = delete;
+
+    // The server's sinks in its own order (a sink added later comes last); false when the server
+    // does not answer within the timeout. Any thread but the loop's own.
+    [[nodiscard]] bool ListSinks(std::vector<PulseSinkInfo>* sinks, std::chrono::milliseconds timeout);
 
     [[nodiscard]] pa_threaded_mainloop* Loop() const { return loop_; }
     [[nodiscard]] pa_context* Context() const { return context_; }

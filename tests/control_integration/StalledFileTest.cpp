@@ -52,7 +52,7 @@ public:
     {
         // Stalled reads end, then the file system goes; a lazy unmount while a retired stream still
         // closes its file.
-        std::ofstream(source_ / "release").put('\n');
+        Release();
         Shell("fusermount3 -u -z '" + mount_.string() + "' 2>&1");
         process_.Stop(SIGTERM, 5s);
         std::error_code ignored;
@@ -61,6 +61,8 @@ public:
     StalledFolder(const StalledFolder&) = delete;
     StalledFolder& operator=(const StalledFolder&) = delete;
 
+    // From now on reads answer.
+    void Release() { std::ofstream(source_ / "release").put('\n'); }
     [[nodiscard]] bool Mounted() const { return mounted_; }
     [[nodiscard]] std::string File() const { return (mount_ / "stall.wav").string(); }
 
@@ -144,6 +146,23 @@ TEST(StalledFileTest, OneStalledFileHoldsUpNeitherTheCallerNorSevenOtherStreams)
     timed("close", [&] { control->CloseStream(0); });
     timed("reopen", [&] { EXPECT_TRUE(control->OpenStream(0, folder.File().c_str(), ZONE1, 0)); });
     timed("close", [&] { control->CloseStream(0); });
+
+    // Measuring the file gives up for now, and has the answer once the file answers.
+    log.Clear();
+    std::int32_t duration = 0;
+    timed("media detection", [&] {
+        EXPECT_FALSE(control->MediaDetect(
+            folder.File().c_str(), &duration, nullptr, nullptr, nullptr, nullptr, nullptr));
+    });
+    EXPECT_EQ(log.Errors(), std::vector<std::string> { "Media detect failed" });
+    folder.Release();
+    EXPECT_TRUE(PumpUntil(
+        [&] {
+            return control->MediaDetect(
+                folder.File().c_str(), &duration, nullptr, nullptr, nullptr, nullptr, nullptr);
+        },
+        10s));
+    EXPECT_EQ(duration, 10000);
 #endif
 }
 
