@@ -9,8 +9,9 @@
 //                  equalizer-nbands ! audiopanorama ! pulsesink, eight pipelines, default settings
 //
 // Needs PULSE_SERVER (scripts/sound-server) and ffmpeg; the MP3 file is made once in the build tree.
-// With SOUND_SERVER_PID set (scripts/sound-server writes it to DIR/server.pid), the sound server's
-// own CPU over the same period is measured from outside and reported as well.
+// With SOUND_SERVER_PID set (scripts/sound-server writes it to DIR/server.pid; on PipeWire give the
+// PIDs of pipewire and pipewire-pulse, separated by commas), the sound server's own CPU over the same
+// period is measured from outside and reported as well.
 
 #include "control/Sonarel.h"
 
@@ -154,16 +155,31 @@ int main(int argc, char** argv)
         }
     }
 
-    const char* serverPidText = std::getenv("SOUND_SERVER_PID");
-    const long serverPid = serverPidText != nullptr ? std::atol(serverPidText) : 0;
+    std::vector<long> serverPids;
+    for (const char* text = std::getenv("SOUND_SERVER_PID"); text != nullptr && *text != '\0';) {
+        char* end = nullptr;
+        serverPids.push_back(std::strtol(text, &end, 10));
+        text = *end == ',' ? end + 1 : nullptr;
+    }
+    const auto serverCpu = [&serverPids] {
+        double sum = 0;
+        for (const long pid : serverPids) {
+            const double seconds = ProcessCpuSeconds(pid);
+            if (seconds < 0) {
+                return -1.0;
+            }
+            sum += seconds;
+        }
+        return serverPids.empty() ? -1.0 : sum;
+    };
 
     RunMainLoop(WARM_UP_SECONDS);
     const double cpuStart = CpuSeconds();
-    const double serverStart = serverPid > 0 ? ProcessCpuSeconds(serverPid) : -1;
+    const double serverStart = serverCpu();
     const double wallStart = WallSeconds();
     RunMainLoop(seconds);
     const double cpu = CpuSeconds() - cpuStart;
-    const double serverEnd = serverPid > 0 ? ProcessCpuSeconds(serverPid) : -1;
+    const double serverEnd = serverCpu();
     const double wall = WallSeconds() - wallStart;
 
     if (control) {
@@ -182,7 +198,7 @@ int main(int argc, char** argv)
         mode.c_str(), STREAMS, wall, cpu, 100.0 * cpu / wall, 100.0 * cpu / wall / STREAMS);
     if (serverStart >= 0 && serverEnd >= 0) {
         const double server = serverEnd - serverStart;
-        std::printf("sound server (pid %ld): %.1f %% of one core; together %.1f %%\n", serverPid,
+        std::printf("sound server (%zu processes): %.1f %% of one core; together %.1f %%\n", serverPids.size(),
             100.0 * server / wall, 100.0 * (cpu + server) / wall);
     }
     return 0;
