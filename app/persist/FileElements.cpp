@@ -48,9 +48,11 @@ void ReadFileElements(CXmlparse& xml, PlayList& list, sonarel::ISonarel& control
         if (path.empty() || !ListedFileExists(path))
             continue;
         progress.ShowLoading(path);
-        // The stored list keeps no duration: files may have changed since it was written.
+        // The stored list keeps no duration: files may have changed since it was written. The reader
+        // shows its progress meanwhile, so it waits for a slow file rather than drop it.
         std::int32_t durationMs = 0;
-        if (!control.MediaDetect(path.c_str(), &durationMs, nullptr, nullptr, nullptr, nullptr, nullptr))
+        if (!control.MediaDetectBlocking(
+                path.c_str(), &durationMs, nullptr, nullptr, nullptr, nullptr, nullptr))
             continue;
         const AppendResult result
             = list.AppendFileAt(std::move(path), durationMs, xml.GetAttribute("BeginTime"));

@@ -459,6 +459,7 @@ HResult GstFilterGraph::RenderFile(const std::string& path)
     level_ = 0;
     balance_ = 0;
     prerolled_ = false;
+    prerollWaited_ = false;
     failureReported_ = false;
     renderStatus_ = S_OK_STATUS;
     rendererCaps_.reset();
@@ -655,8 +656,12 @@ bool GstFilterGraph::Settling() const
 bool GstFilterGraph::WaitPrerolled()
 {
     if (!prerolled_) {
+        // Only the first query of a rendering waits: the tick of a stream whose file hangs must not
+        // hold the caller again and again.
+        const auto budget = prerollWaited_ ? std::chrono::milliseconds(0) : PREROLL_QUERY_BUDGET;
+        prerollWaited_ = true;
         std::unique_lock lock(shared_->mutex);
-        shared_->changed.wait_for(lock, PREROLL_QUERY_BUDGET, [&] { return shared_->prerolled; });
+        shared_->changed.wait_for(lock, budget, [&] { return shared_->prerolled; });
         if (!shared_->prerolled) {
             return false;
         }

@@ -149,6 +149,7 @@ private:
 
     Mode mode_ = Mode::Empty;
     bool prerolled_ = false; // the worker has reported the rendering's preroll
+    bool prerollWaited_ = false; // a query has already waited for that report
     bool failureReported_ = false; // of the current rendering or run
     HResult renderStatus_ = S_OK_STATUS; // a failure: the rendered file does not play
     std::int64_t parkedPositionNs_ = 0;
