@@ -111,6 +111,7 @@ struct GstFilterGraph::Shared {
     std::uint64_t errors = 0; // ERROR messages so far
     GRef<GstElement> converter; // where the decoder's audio goes
     bool audioLinked = false;
+    bool retired = false; // the graph let the pipeline go: waits end at once
     // The outcome of the rendering's preroll, written by the worker.
     bool prerolled = false;
     HResult prerollStatus = S_OK_STATUS;
@@ -134,6 +135,9 @@ struct GstFilterGraph::Shared {
         std::unique_lock lock(mutex);
         WaitResult result = WaitResult::TimedOut;
         changed.wait_for(lock, timeout, [&] {
+            if (retired) {
+                return true;
+            }
             if (errors != before.errors) {
                 result = WaitResult::Failed;
                 return true;
@@ -154,7 +158,12 @@ struct GstFilterGraph::Shared {
 
     // The worker's jobs.
     static HResult Preroll(GstElement* pipeline, Shared& shared, GstElement* renderer);
-    static bool SettleStateChange(GstElement* pipeline);
+    static bool SettleStateChange(GstElement* pipeline, Shared& shared);
+    [[nodiscard]] bool Retired()
+    {
+        const std::lock_guard lock(mutex);
+        return retired;
+    }
     static HResult Seek(GstElement* pipeline, Shared& shared, std::int64_t positionNs, double rate);
     static void PostCommandFailed(GstElement* pipeline, HResult status);
 };
@@ -247,17 +256,22 @@ HResult GstFilterGraph::Shared::Preroll(GstElement* pipeline, Shared& shared, Gs
     return S_OK_STATUS;
 }
 
-bool GstFilterGraph::Shared::SettleStateChange(GstElement* pipeline)
+bool GstFilterGraph::Shared::SettleStateChange(GstElement* pipeline, Shared& shared)
 {
     // A state change still under way would end during a wait that follows and be taken for its end.
-    return gst_element_get_state(pipeline, nullptr, nullptr, 0) != GST_STATE_CHANGE_ASYNC
-        || gst_element_get_state(pipeline, nullptr, nullptr, GST_SECOND * 5) == GST_STATE_CHANGE_SUCCESS;
+    const auto deadline = std::chrono::steady_clock::now() + SEEK_TIMEOUT;
+    while (gst_element_get_state(pipeline, nullptr, nullptr, 50 * GST_MSECOND) == GST_STATE_CHANGE_ASYNC) {
+        if (shared.Retired() || std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+    }
+    return true;
 }
 
 HResult GstFilterGraph::Shared::Seek(
     GstElement* pipeline, Shared& shared, std::int64_t positionNs, double rate)
 {
-    if (!SettleStateChange(pipeline)) {
+    if (!SettleStateChange(pipeline, shared)) {
         return E_FAIL_STATUS;
     }
     shared.generation.fetch_add(1);
@@ -324,7 +338,13 @@ bool GstFilterGraph::NewPipeline()
 
 void GstFilterGraph::RetirePipeline()
 {
-    // Nothing of the old pipeline reaches this graph any more; its worker takes it down.
+    // Nothing of the old pipeline reaches this graph any more; its worker ends what it waits for and
+    // takes it down.
+    {
+        const std::lock_guard lock(shared_->mutex);
+        shared_->retired = true;
+    }
+    shared_->changed.notify_all();
     busWatch_.reset();
     padAdded_.reset();
     noMorePads_.reset();
@@ -345,6 +365,13 @@ void GstFilterGraph::RetirePipeline()
 
 GstFilterGraph::~GstFilterGraph()
 {
+    if (shared_) {
+        {
+            const std::lock_guard lock(shared_->mutex);
+            shared_->retired = true;
+        }
+        shared_->changed.notify_all();
+    }
     busWatch_.reset();
     scheduledNotify_.reset();
     padAdded_.reset();
@@ -603,7 +630,7 @@ void GstFilterGraph::PostPlay(bool seek)
     Post([shared = shared_, renderer = renderer_, seek, position = parkedPositionNs_, rate = rate_](
              GstElement* pipeline) {
         GstState state = GST_STATE_NULL;
-        if (!Shared::SettleStateChange(pipeline)) {
+        if (!Shared::SettleStateChange(pipeline, *shared)) {
             Shared::PostCommandFailed(pipeline, E_TIMEOUT_STATUS);
             return;
         }

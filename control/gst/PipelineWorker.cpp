@@ -1,9 +1,41 @@
 #include "control/gst/PipelineWorker.h"
 
+#include <chrono>
 #include <thread>
 #include <utility>
 
 namespace sonarel::gst {
+
+namespace {
+
+    constexpr auto IDLE_THREAD_LIMIT = std::chrono::seconds(30);
+    // Pipelines that may be on their way down at once before a retirement waits (a little) for one
+    // of them: a caller that opens and closes streams in a tight loop must not outrun the machine.
+    constexpr std::size_t MAX_RETIRING = 8;
+    constexpr auto RETIRE_WAIT = std::chrono::milliseconds(40);
+
+    struct Retiring {
+        std::mutex mutex;
+        std::condition_variable fewer;
+        std::size_t count = 0;
+    };
+
+    // Never destroyed: detached threads may still use it while the process ends.
+    Retiring& RetiringPipelines()
+    {
+        static auto* retiring = new Retiring();
+        return *retiring;
+    }
+
+    // The process's worker threads that wait for a pipeline, and the queues waiting for one of them.
+    template <typename Queue> struct IdleThreads {
+        std::mutex mutex;
+        std::condition_variable assigned;
+        std::deque<std::shared_ptr<Queue>> waiting;
+        std::size_t idle = 0;
+    };
+
+} // namespace
 
 struct PipelineWorker::Queue {
     GRef<GstElement> pipeline;
@@ -37,8 +69,7 @@ void PipelineWorker::Post(Job job)
     }
     if (!started_) {
         started_ = true;
-        // Detached: it holds the queue, and nobody may have to wait for a stalled pipeline.
-        std::thread([queue = queue_] { Run(queue); }).detach();
+        Start(queue_);
     } else {
         queue_->changed.notify_one();
     }
@@ -51,6 +82,16 @@ void PipelineWorker::Retire()
         if (queue_->retired) {
             return;
         }
+    }
+    if (started_) {
+        // Counted before the thread can see the retirement and finish.
+        Retiring& retiring = RetiringPipelines();
+        std::unique_lock lock(retiring.mutex);
+        retiring.fewer.wait_for(lock, RETIRE_WAIT, [&] { return retiring.count < MAX_RETIRING; });
+        ++retiring.count;
+    }
+    {
+        const std::lock_guard lock(queue_->mutex);
         queue_->retired = true;
         queue_->unfinished -= static_cast<int>(queue_->jobs.size());
         queue_->jobs.clear();
@@ -72,6 +113,49 @@ bool PipelineWorker::Busy() const
     return queue_->unfinished > 0;
 }
 
+namespace {
+    // Never destroyed: detached threads may still use it while the process ends.
+    template <typename Queue> IdleThreads<Queue>& Threads()
+    {
+        static auto* threads = new IdleThreads<Queue>();
+        return *threads;
+    }
+}
+
+void PipelineWorker::Start(std::shared_ptr<Queue> queue)
+{
+    IdleThreads<Queue>& threads = Threads<Queue>();
+    {
+        const std::lock_guard lock(threads.mutex);
+        if (threads.idle > threads.waiting.size()) {
+            threads.waiting.push_back(std::move(queue));
+            threads.assigned.notify_one();
+            return;
+        }
+    }
+    // Detached: nobody may have to wait for a thread that a stalled pipeline holds.
+    std::thread([queue = std::move(queue)]() mutable { Serve(std::move(queue)); }).detach();
+}
+
+void PipelineWorker::Serve(std::shared_ptr<Queue> queue)
+{
+    IdleThreads<Queue>& threads = Threads<Queue>();
+    for (;;) {
+        Run(queue);
+        queue.reset();
+        std::unique_lock lock(threads.mutex);
+        ++threads.idle;
+        const bool assigned
+            = threads.assigned.wait_for(lock, IDLE_THREAD_LIMIT, [&] { return !threads.waiting.empty(); });
+        --threads.idle;
+        if (!assigned) {
+            return;
+        }
+        queue = std::move(threads.waiting.front());
+        threads.waiting.pop_front();
+    }
+}
+
 void PipelineWorker::Run(const std::shared_ptr<Queue>& queue)
 {
     for (;;) {
@@ -91,6 +175,12 @@ void PipelineWorker::Run(const std::shared_ptr<Queue>& queue)
     }
     gst_element_set_state(queue->pipeline.get(), GST_STATE_NULL);
     queue->pipeline.reset();
+    Retiring& retiring = RetiringPipelines();
+    {
+        const std::lock_guard lock(retiring.mutex);
+        --retiring.count;
+    }
+    retiring.fewer.notify_all();
 }
 
 } // namespace sonarel::gst

@@ -6,8 +6,10 @@
 // control's thread.
 //
 // Retire() lets the pipeline go without waiting: jobs not yet started are dropped, and the thread
-// takes the pipeline to NULL and drops it, however long a stalled read holds it there, then ends.
-// The thread starts with the first job; a worker that never got one ends with its owner.
+// takes the pipeline to NULL and drops it, however long a stalled read holds it there. The thread
+// is taken with the first job from the process's idle worker threads (or made), and goes back to
+// them once its pipeline is gone; one idle for half a minute ends. A worker that never got a job
+// takes its pipeline down at once.
 
 #include "control/gst/GRef.h"
 
@@ -37,6 +39,11 @@ public:
 
 private:
     struct Queue;
+    // Hands the queue to an idle thread, or to a new one.
+    static void Start(std::shared_ptr<Queue> queue);
+    // A worker thread: serves queues until none comes for a while.
+    static void Serve(std::shared_ptr<Queue> queue);
+    // Runs one queue's jobs until it is retired, then takes its pipeline down.
     static void Run(const std::shared_ptr<Queue>& queue);
 
     std::shared_ptr<Queue> queue_;
