@@ -779,8 +779,9 @@ HResult GstFilterGraph::GetDuration(RefTime* duration)
     if (mode_ == Mode::Empty) {
         return E_FAIL_STATUS;
     }
-    if (!WaitPrerolled()) {
-        // Not known yet: the file is still being opened.
+    if (!WaitPrerolled() || (Failed(shared_->prerollStatus) && !failureReported_)) {
+        // Not known yet: the file is still being opened, or found not to play and about to be
+        // reported so (as the open's failure, not as this query's).
         *duration = 0;
         return S_OK_STATUS;
     }
