@@ -38,18 +38,20 @@ MonitorRecorder::~MonitorRecorder()
 
 namespace {
 
-// Whether `pactl list short sources` names the source.
+// Whether `pactl list short sources` names the source; true when the server cannot be asked (parec
+// then says why it cannot record).
 bool SourceExists(const std::string& source)
 {
     FILE* pipe = popen("pactl list short sources 2>/dev/null", "r");
     if (pipe == nullptr)
-        return false;
+        return true;
     std::string listing;
     char buffer[4096];
     std::size_t read = 0;
     while ((read = fread(buffer, 1, sizeof buffer, pipe)) > 0)
         listing.append(buffer, read);
-    pclose(pipe);
+    if (pclose(pipe) != 0)
+        return true;
     return listing.find("\t" + source + "\t") != std::string::npos;
 }
 
