@@ -9,6 +9,9 @@
 //                  equalizer-nbands ! audiopanorama ! pulsesink, eight pipelines, default settings
 //
 // Needs PULSE_SERVER (scripts/sound-server) and ffmpeg; the MP3 file is made once in the build tree.
+// With SOUND_SERVER_PID set (scripts/sound-server writes it to DIR/server.pid; on PipeWire give the
+// PIDs of pipewire and pipewire-pulse, separated by commas), the sound server's own CPU over the same
+// period is measured from outside and reported as well.
 
 #include "control/Sonarel.h"
 
@@ -17,9 +20,11 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -34,6 +39,30 @@ double CpuSeconds()
     getrusage(RUSAGE_SELF, &usage);
     return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
         + static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// User and system time of another process, from /proc; negative when it cannot be read.
+double ProcessCpuSeconds(long pid)
+{
+    const std::string path = "/proc/" + std::to_string(pid) + "/stat";
+    FILE* file = std::fopen(path.c_str(), "r");
+    if (file == nullptr) {
+        return -1;
+    }
+    char buffer[1024] = {};
+    const std::size_t read = std::fread(buffer, 1, sizeof buffer - 1, file);
+    std::fclose(file);
+    // The command name may hold spaces: fields are counted after its closing parenthesis.
+    const char* rest = std::strrchr(buffer, ')');
+    if (read == 0 || rest == nullptr) {
+        return -1;
+    }
+    unsigned long user = 0;
+    unsigned long system = 0;
+    if (std::sscanf(rest + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lu %lu", &user, &system) != 2) {
+        return -1;
+    }
+    return static_cast<double>(user + system) / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
 double WallSeconds()
@@ -126,11 +155,31 @@ int main(int argc, char** argv)
         }
     }
 
+    std::vector<long> serverPids;
+    for (const char* text = std::getenv("SOUND_SERVER_PID"); text != nullptr && *text != '\0';) {
+        char* end = nullptr;
+        serverPids.push_back(std::strtol(text, &end, 10));
+        text = *end == ',' ? end + 1 : nullptr;
+    }
+    const auto serverCpu = [&serverPids] {
+        double sum = 0;
+        for (const long pid : serverPids) {
+            const double seconds = ProcessCpuSeconds(pid);
+            if (seconds < 0) {
+                return -1.0;
+            }
+            sum += seconds;
+        }
+        return serverPids.empty() ? -1.0 : sum;
+    };
+
     RunMainLoop(WARM_UP_SECONDS);
     const double cpuStart = CpuSeconds();
+    const double serverStart = serverCpu();
     const double wallStart = WallSeconds();
     RunMainLoop(seconds);
     const double cpu = CpuSeconds() - cpuStart;
+    const double serverEnd = serverCpu();
     const double wall = WallSeconds() - wallStart;
 
     if (control) {
@@ -147,5 +196,10 @@ int main(int argc, char** argv)
     }
     std::printf("%s: %d streams, %.1f s: %.2f CPU s = %.1f %% of one core (%.2f %% per stream)\n",
         mode.c_str(), STREAMS, wall, cpu, 100.0 * cpu / wall, 100.0 * cpu / wall / STREAMS);
+    if (serverStart >= 0 && serverEnd >= 0) {
+        const double server = serverEnd - serverStart;
+        std::printf("sound server (%zu processes): %.1f %% of one core; together %.1f %%\n", serverPids.size(),
+            100.0 * server / wall, 100.0 * (cpu + server) / wall);
+    }
     return 0;
 }

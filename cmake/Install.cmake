@@ -119,12 +119,12 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Velloran <support@velloran.example>")
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://www.velloran.example/)
 # The libraries that the program, Sonarel and the DSP module link (the package test checks that
-# every one of them comes from a package named here), then what GStreamer loads at run time: the
-# decoders, the sound server sink and the General MIDI sound font.
+# every one of them comes from a package named here; Sonarel talks to the sound server itself through
+# libpulse), then what GStreamer loads at run time: the decoders and the General MIDI sound font.
 set(tessaly_runtime_packages
     libc6 libgcc-s1 libstdc++6
     libqt6core6 libqt6gui6 libqt6widgets6
-    libglib2.0-0 libgstreamer1.0-0 libgstreamer-plugins-base1.0-0
+    libglib2.0-0 libgstreamer1.0-0 libgstreamer-plugins-base1.0-0 libpulse0
     libtag1v5-vanilla libcurl4 libebur128-1
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
     gstreamer1.0-plugins-ugly gstreamer1.0-libav

@@ -120,10 +120,22 @@ public:
         std::int32_t* pnSamplesPerSec, short* pnBitsPerSample, std::int32_t* pnAvgBytesPerSec)
         = 0;
     // Duration (ms) and audio format of a file, without playing it. Every output may be null.
+    // Answers within 50 ms: a file that takes longer to measure (a share that answers slowly) fails
+    // with "Media detect failed", and its measuring goes on, so that a later call on the same file
+    // gets the result.
     virtual bool MediaDetect(const char* pszFileName, std::int32_t* pnDuration, short* pnChannels,
         short* pnBlockAlign, std::int32_t* pnSamplesPerSec, short* pnBitsPerSample,
         std::int32_t* pnAvgBytesPerSec)
         = 0;
+    // MediaDetect without its time bound, for callers that can wait (a reader that shows its
+    // progress): blocks the calling thread for as long as the file takes. Same results and events.
+    virtual bool MediaDetectBlocking(const char* pszFileName, std::int32_t* pnDuration, short* pnChannels,
+        short* pnBlockAlign, std::int32_t* pnSamplesPerSec, short* pnBitsPerSample,
+        std::int32_t* pnAvgBytesPerSec)
+    {
+        return MediaDetect(pszFileName, pnDuration, pnChannels, pnBlockAlign, pnSamplesPerSec,
+            pnBitsPerSample, pnAvgBytesPerSec);
+    }
     [[nodiscard]] virtual short GetAudioDeviceNums() = 0;
     [[nodiscard]] virtual bool IsAudioDeviceExist(const char* pszDevName) = 0;
     // Amplification factor 1.0 to 10.0.

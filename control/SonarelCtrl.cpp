@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -47,6 +48,7 @@ constexpr const char* ERR_GET_MEDIA_TYPE = "Get media type failed";
 constexpr const char* ERR_CREATE_ENUMERATOR = "Create enumerator failed";
 constexpr const char* ERR_MEDIA_DETECT = "Media detect failed";
 constexpr const char* ERR_MEDIA_INFORMATION = "Get media information failed";
+constexpr const char* ERR_DEVICE_LOST = "Audio device lost";
 
 constexpr short NO_STREAM = -1;
 constexpr std::int32_t LRET_ARGUMENT = -1;
@@ -61,6 +63,8 @@ constexpr long DSP_STAGE_AMPLIFY_INDEX = 0;
 constexpr long DSP_STAGE_EQUALIZER_INDEX = 1;
 constexpr long DSP_APPEND = -1;
 constexpr long DSP_ALL_CHANNELS = 0;
+// The longest that MediaDetect holds its caller (the user interface) for a file.
+constexpr std::chrono::milliseconds MEDIA_DETECT_BUDGET { 40 };
 // A released graph still delivering its notification is destroyed by this timer afterwards.
 constexpr unsigned int REAP_PERIOD_MS = 10;
 
@@ -333,13 +337,33 @@ void CSonarelCtrl::OnGraphNotify(short id, std::uint64_t generation)
     }
     const DispatchGuard guard(dispatching_, graph);
     long code = 0;
-    while (stream.graph.get() == graph && stream.graphGeneration == generation && graph->GetEvent(&code)) {
-        if (code == EC_COMPLETE) {
+    long param = 0;
+    while (stream.graph.get() == graph && stream.graphGeneration == generation
+        && graph->GetEvent(&code, &param)) {
+        // After a failure the graph has stopped itself; without the stop here the stream would read
+        // "playing" while silent, and a host that checks the state would never open it again.
+        switch (code) {
+        case EC_COMPLETE:
             CompleteStream(id);
-        } else if (code == EC_ERRORABORT) {
-            // The graph has stopped itself; without this the stream would read "playing" while
-            // silent and a host that checks the state would never open it again.
+            break;
+        case EC_ERRORABORT:
             (void)Stop(id);
+            break;
+        case EC_DEVICE_LOST:
+            RaiseError(id, 0, ERR_DEVICE_LOST);
+            (void)Stop(id);
+            break;
+        case EC_RENDER_FAILED:
+            // The open returned before the file was found not to play: the host hears it now.
+            RaiseError(id, static_cast<std::int32_t>(param), ERR_RENDER_FILE);
+            (void)Stop(id);
+            break;
+        case EC_COMMAND_FAILED:
+            RaiseError(id, static_cast<std::int32_t>(param), ERR_GRAPH_COMMAND);
+            (void)Stop(id);
+            break;
+        default:
+            break;
         }
     }
 }
@@ -425,7 +449,7 @@ bool CSonarelCtrl::OpenStream(short hStreamId, const char* pszFileName, const ch
         }
         // Events still queued belong to the previous file: its completion must not end the next one.
         long stale = 0;
-        while (stream.graph->GetEvent(&stale)) { }
+        while (stream.graph->GetEvent(&stale, nullptr)) { }
     }
     stream.dspControl.reset();
     stream.dspModule.reset();
@@ -474,6 +498,9 @@ bool CSonarelCtrl::OpenStream(short hStreamId, const char* pszFileName, const ch
     stream.lastPosition = 0;
     stream.lastElapsed = 0;
     stream.state = STATE_CLOSED;
+    // Whether the file plays is found out after this call: a stream opened without playing hears of
+    // a file that does not play as well.
+    (void)SetGraphNotify(hStreamId);
 
     if (bPlay != 0) {
         return Play(hStreamId);
@@ -549,16 +576,10 @@ bool CSonarelCtrl::Play(short hStreamId)
     if (stream.state == STATE_PLAYING) {
         return true;
     }
-    // Inside the graph's own notification the same notification is already set; replacing it there
-    // would destroy the function that is running.
-    if (!IsDispatching(stream.graph.get())) {
-        const std::uint64_t generation = stream.graphGeneration;
-        const HResult notify = stream.graph->SetNotify(
-            [this, hStreamId, generation] { OnGraphNotify(hStreamId, generation); });
-        if (Failed(notify)) {
-            RaiseError(hStreamId, notify, ERR_SET_NOTIFY);
-            return false;
-        }
+    const HResult notify = SetGraphNotify(hStreamId);
+    if (Failed(notify)) {
+        RaiseError(hStreamId, notify, ERR_SET_NOTIFY);
+        return false;
     }
     const HResult run = stream.graph->Run();
     if (Failed(run)) {
@@ -568,6 +589,18 @@ bool CSonarelCtrl::Play(short hStreamId)
     StartTick(hStreamId);
     SetState(hStreamId, STATE_PLAYING);
     return true;
+}
+
+HResult CSonarelCtrl::SetGraphNotify(short id)
+{
+    StreamRecord& stream = Stream(id);
+    // Inside the graph's own notification the same notification is already set; replacing it there
+    // would destroy the function that is running.
+    if (IsDispatching(stream.graph.get())) {
+        return S_OK_STATUS;
+    }
+    const std::uint64_t generation = stream.graphGeneration;
+    return stream.graph->SetNotify([this, id, generation] { OnGraphNotify(id, generation); });
 }
 
 bool CSonarelCtrl::Pause(short hStreamId)
@@ -1011,16 +1044,40 @@ bool CSonarelCtrl::MediaDetect(const char* pszFileName, std::int32_t* pnDuration
     short* pnBlockAlign, std::int32_t* pnSamplesPerSec, short* pnBitsPerSample,
     std::int32_t* pnAvgBytesPerSec)
 {
+    return DetectMedia(pszFileName, MEDIA_DETECT_BUDGET, pnDuration, pnChannels, pnBlockAlign,
+        pnSamplesPerSec, pnBitsPerSample, pnAvgBytesPerSec);
+}
+
+bool CSonarelCtrl::MediaDetectBlocking(const char* pszFileName, std::int32_t* pnDuration, short* pnChannels,
+    short* pnBlockAlign, std::int32_t* pnSamplesPerSec, short* pnBitsPerSample,
+    std::int32_t* pnAvgBytesPerSec)
+{
+    return DetectMedia(pszFileName, std::nullopt, pnDuration, pnChannels, pnBlockAlign, pnSamplesPerSec,
+        pnBitsPerSample, pnAvgBytesPerSec);
+}
+
+bool CSonarelCtrl::DetectMedia(const char* pszFileName, std::optional<std::chrono::milliseconds> budget,
+    std::int32_t* pnDuration, short* pnChannels, short* pnBlockAlign, std::int32_t* pnSamplesPerSec,
+    short* pnBitsPerSample, std::int32_t* pnAvgBytesPerSec)
+{
     if (pszFileName == nullptr) {
         RaiseError(NO_STREAM, 0, ERR_NULL_POINTER);
         return false;
     }
-    const std::unique_ptr<IMediaDetector> detector = platform_->CreateMediaDetector();
+    std::unique_ptr<IMediaDetector> detector = platform_->CreateMediaDetector();
     if (!detector) {
         RaiseError(NO_STREAM, 0, ERR_MEDIA_DETECT);
         return false;
     }
-    const MediaDetection detection = detector->Detect(pszFileName);
+    const std::optional<MediaDetection> measured = budget
+        ? detections_.Detect(std::move(detector), pszFileName, *budget)
+        : std::optional<MediaDetection>(detector->Detect(pszFileName));
+    if (!measured) {
+        // Still measuring: the caller's thread is not held up for a slow file.
+        RaiseError(NO_STREAM, 0, ERR_MEDIA_DETECT);
+        return false;
+    }
+    const MediaDetection& detection = *measured;
     switch (detection.failure) {
     case MediaDetection::Failure::None:
         break;

@@ -1,12 +1,15 @@
 #pragma once
 
+#include "control/BoundedDetection.h"
 #include "control/Sonarel.h"
 #include "control/StreamRecord.h"
 #include "control/platform/Platform.h"
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace sonarel {
@@ -69,6 +72,9 @@ public:
     bool MediaDetect(const char* pszFileName, std::int32_t* pnDuration, short* pnChannels,
         short* pnBlockAlign, std::int32_t* pnSamplesPerSec, short* pnBitsPerSample,
         std::int32_t* pnAvgBytesPerSec) override;
+    bool MediaDetectBlocking(const char* pszFileName, std::int32_t* pnDuration, short* pnChannels,
+        short* pnBlockAlign, std::int32_t* pnSamplesPerSec, short* pnBitsPerSample,
+        std::int32_t* pnAvgBytesPerSec) override;
     [[nodiscard]] short GetAudioDeviceNums() override;
     [[nodiscard]] bool IsAudioDeviceExist(const char* pszDevName) override;
     bool SetAudioAmplify(short hStreamId, float fAmplify) override;
@@ -98,11 +104,18 @@ private:
     void CompleteStream(short id);
 
     [[nodiscard]] HResult SetUpDsp(StreamRecord& stream);
+    // Points the graph's notification at OnGraphNotify for the stream's current graph.
+    [[nodiscard]] HResult SetGraphNotify(short id);
     // Clears the notification and destroys the graph, or, when the graph is delivering a
     // notification right now, parks it until that delivery has returned.
     void ReleaseGraph(StreamRecord& stream);
     [[nodiscard]] bool IsDispatching(const IFilterGraph* graph) const;
     void ReapRetiredGraphs();
+
+    // MediaDetect, waiting at most `budget` for the detector when one is given.
+    bool DetectMedia(const char* path, std::optional<std::chrono::milliseconds> budget,
+        std::int32_t* pnDuration, short* pnChannels, short* pnBlockAlign, std::int32_t* pnSamplesPerSec,
+        short* pnBitsPerSample, std::int32_t* pnAvgBytesPerSec);
 
     void RaiseError(short id, std::int32_t lRet, const char* text);
     void RaisePosChanged(short id, short oldPosition, short newPosition);
@@ -116,6 +129,7 @@ private:
     // Graphs released during their own notification, and the timer that destroys them afterwards.
     std::vector<std::unique_ptr<IFilterGraph>> retiredGraphs_;
     TimerId reapTimer_ = 0;
+    BoundedDetection detections_;
 };
 
 } // namespace sonarel

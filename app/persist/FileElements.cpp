@@ -66,8 +66,11 @@ ListReadReport ReadFileElements(CXmlparse& xml, PlayList& list, sonarel::ISonare
         if (!ListedFileExists(path)) {
             missing = MISSING_FILE_NOT_FOUND;
         } else {
+            // The reader shows its progress meanwhile, so it waits for a slow file rather than take
+            // it for missing.
             progress.ShowLoading(path);
-            if (!control.MediaDetect(path.c_str(), &durationMs, nullptr, nullptr, nullptr, nullptr, nullptr))
+            if (!control.MediaDetectBlocking(
+                    path.c_str(), &durationMs, nullptr, nullptr, nullptr, nullptr, nullptr))
                 missing = MISSING_NOT_MEASURED;
         }
         std::int64_t lengthMs = durationMs;

@@ -3,6 +3,8 @@
 #include "control/gst/GRef.h"
 #include "control/gst/GstElementFilter.h"
 #include "control/gst/GstRuntime.h"
+#include "control/gst/PulseConnection.h"
+#include "control/gst/PulseSink.h"
 
 #include <optional>
 #include <set>
@@ -12,22 +14,8 @@ namespace sonarel::gst {
 
 namespace {
 
-    struct ListedDevice {
-        GRef<GstDevice> device;
-        std::string friendlyName;
-        bool pulse = false;
-    };
-
-    std::string StringProperty(GstDevice* device, const char* property)
-    {
-        if (g_object_class_find_property(G_OBJECT_GET_CLASS(device), property) == nullptr) {
-            return {};
-        }
-        gchar* value = nullptr;
-        g_object_get(device, property, &value, nullptr);
-        const GCharPtr owned(value);
-        return owned ? std::string(owned.get()) : std::string();
-    }
+    // A server that does not answer within this is taken to have no sinks.
+    constexpr auto SERVER_ANSWER_TIMEOUT = std::chrono::milliseconds(500);
 
     // The stable identifier that other providers publish for a device.
     std::string PropertiesIdentifier(GstDevice* device)
@@ -47,13 +35,11 @@ namespace {
         return identifier;
     }
 
-    std::optional<std::string> FriendlyName(GstDevice* device, bool* pulse)
+    std::optional<std::string> FriendlyName(GstDevice* device)
     {
         GCharPtr display(gst_device_get_display_name(device));
         const std::string description = display ? display.get() : "";
-        const std::string sinkName = StringProperty(device, "internal-name");
-        *pulse = !sinkName.empty();
-        const std::string identifier = *pulse ? sinkName : PropertiesIdentifier(device);
+        const std::string identifier = PropertiesIdentifier(device);
         if (description.empty() && identifier.empty()) {
             return std::nullopt;
         }
@@ -87,55 +73,67 @@ HResult GstDeviceEnumerator::Enumerate(std::vector<DeviceEntry>* entries)
     if (!EnsureInitialized()) {
         return E_FAIL_STATUS;
     }
+    // The sound server's sinks, asked on the process's own connection: a device monitor would open a
+    // connection of its own for every walk (and leave a little memory behind each time).
+    std::string error;
+    if (const std::shared_ptr<PulseConnection> connection = PulseConnection::Acquire(&error)) {
+        std::vector<PulseSinkInfo> sinks;
+        if (!connection->ListSinks(&sinks, SERVER_ANSWER_TIMEOUT)) {
+            return S_OK_STATUS;
+        }
+        std::set<std::string> listed;
+        for (const PulseSinkInfo& sink : sinks) {
+            const std::string name
+                = (sink.description.empty() ? sink.name : sink.description) + " (" + sink.name + ")";
+            if (!listed.insert(name).second) {
+                continue;
+            }
+            DeviceEntry entry;
+            entry.friendlyName = Utf16(name);
+            // A zone of the sound server gets a renderer that the server never moves elsewhere.
+            entry.bindRenderer = [sinkName = sink.name](HResult* status) -> std::shared_ptr<IFilter> {
+                GRef<GstElement> element = CreatePulseSink(sinkName.c_str(), false);
+                if (status != nullptr) {
+                    *status = element ? S_OK_STATUS : E_FAIL_STATUS;
+                }
+                return element ? std::make_shared<GstElementFilter>(std::move(element)) : nullptr;
+            };
+            entries->push_back(std::move(entry));
+        }
+        return S_OK_STATUS;
+    }
+
+    // No sound server: whatever other device providers list (sound cards), in their own order.
     GRef<GstDeviceMonitor> monitor = GRef<GstDeviceMonitor>::Adopt(gst_device_monitor_new());
     if (!monitor) {
         return E_FAIL_STATUS;
     }
     gst_device_monitor_add_filter(monitor.get(), "Audio/Sink", nullptr);
-
-    // A started monitor lists the devices in the providers' own order (PulseAudio's sink order); a
-    // probe without starting lists them in reverse. Starting connects to the server and lists its
-    // sinks before it returns; with no server there is nothing to list.
     const bool started = gst_device_monitor_start(monitor.get()) != FALSE;
-    std::vector<ListedDevice> pulse;
-    std::vector<ListedDevice> others;
     GList* devices = started ? gst_device_monitor_get_devices(monitor.get()) : nullptr;
+    std::set<std::string> listed;
     for (GList* item = devices; item != nullptr; item = item->next) {
         GstDevice* device = GST_DEVICE(item->data);
-        bool isPulse = false;
-        std::optional<std::string> name = FriendlyName(device, &isPulse);
-        if (!name) {
+        const std::optional<std::string> name = FriendlyName(device);
+        if (!name || !listed.insert(*name).second) {
             continue;
         }
-        (isPulse ? pulse : others).push_back({ GRef<GstDevice>::Ref(device), *name, isPulse });
+        DeviceEntry entry;
+        entry.friendlyName = Utf16(*name);
+        entry.bindRenderer
+            = [device = GRef<GstDevice>::Ref(device)](HResult* status) -> std::shared_ptr<IFilter> {
+            GRef<GstElement> element
+                = GRef<GstElement>::Adopt(gst_device_create_element(device.get(), nullptr));
+            if (status != nullptr) {
+                *status = element ? S_OK_STATUS : E_FAIL_STATUS;
+            }
+            return element ? std::make_shared<GstElementFilter>(std::move(element)) : nullptr;
+        };
+        entries->push_back(std::move(entry));
     }
     g_list_free_full(devices, gst_object_unref);
     if (started) {
         gst_device_monitor_stop(monitor.get());
-    }
-
-    std::set<std::string> listed;
-    for (std::vector<ListedDevice>* group : { &pulse, &others }) {
-        for (ListedDevice& listedDevice : *group) {
-            if (!listed.insert(listedDevice.friendlyName).second) {
-                continue;
-            }
-            DeviceEntry entry;
-            entry.friendlyName = Utf16(listedDevice.friendlyName);
-            entry.bindRenderer
-                = [device = std::move(listedDevice.device)](HResult* status) -> std::shared_ptr<IFilter> {
-                GRef<GstElement> element
-                    = GRef<GstElement>::Adopt(gst_device_create_element(device.get(), nullptr));
-                if (status != nullptr) {
-                    *status = element ? S_OK_STATUS : E_FAIL_STATUS;
-                }
-                if (!element) {
-                    return nullptr;
-                }
-                return std::make_shared<GstElementFilter>(std::move(element));
-            };
-            entries->push_back(std::move(entry));
-        }
     }
     return S_OK_STATUS;
 }

@@ -3,6 +3,7 @@
 #include "control/gst/DurationProbe.h"
 #include "control/gst/GainStage.h"
 #include "control/gst/GstRuntime.h"
+#include "control/gst/PulseSink.h"
 
 #include <gst/audio/audio.h>
 
@@ -21,6 +22,8 @@ namespace {
     constexpr auto PREROLL_TIMEOUT = std::chrono::seconds(5);
     constexpr auto SEEK_TIMEOUT = std::chrono::seconds(5);
     constexpr auto DURATION_PROBE_TIMEOUT = std::chrono::seconds(2);
+    // How long a query that needs the duration waits on the control's thread for a preroll under way.
+    constexpr auto PREROLL_QUERY_BUDGET = std::chrono::milliseconds(40);
 
     // The renderer's buffer: 200 ms in the sound server, written in 50 ms segments. Longer segments
     // than the default 10 ms save most of the wake-ups of eight streams; the buffer, and so the
@@ -29,10 +32,12 @@ namespace {
     constexpr gint64 RENDERER_SEGMENT_US = 50000;
 
     constexpr const char* DEFAULT_RENDERER_NAME = "Default DirectSound Device";
-    constexpr const char* DEVICE_LOST_MESSAGE = "sonarel-device-lost";
-    constexpr const char* SINK_CHANGED_EVENT = "pulse-sink-changed";
+    // What the worker reports through the bus.
+    constexpr const char* PREROLLED_MESSAGE = "sonarel-prerolled";
+    constexpr const char* COMMAND_FAILED_MESSAGE = "sonarel-command-failed";
 
     constexpr long MIN_LEVEL = -10000;
+    constexpr long NO_PARAM = 0;
     constexpr long MAX_BALANCE = 10000;
     constexpr std::int64_t NS_PER_REFTIME = 100;
 
@@ -49,11 +54,6 @@ namespace {
             GST_ERROR("cannot create the GStreamer element \"%s\": its plugin is not installed", factory);
         }
         return element;
-    }
-
-    bool HasProperty(gpointer object, const char* name)
-    {
-        return g_object_class_find_property(G_OBJECT_GET_CLASS(object), name) != nullptr;
     }
 
     GRef<GstPad> FirstSinkPad(GstElement* element)
@@ -104,15 +104,19 @@ struct GstFilterGraph::Shared {
 
     GstElement* pipeline = nullptr; // compared with message sources only
     std::atomic<std::uint64_t> generation { 1 };
-    std::atomic<bool> deviceLost { false };
 
     std::mutex mutex;
     std::condition_variable changed;
     std::uint64_t asyncDone = 0; // the pipeline's ASYNC_DONE messages so far
     std::uint64_t errors = 0; // ERROR messages so far
     GRef<GstElement> converter; // where the decoder's audio goes
-    GRef<GstElement> gainStage;
     bool audioLinked = false;
+    bool retired = false; // the graph let the pipeline go: waits end at once
+    // The outcome of the rendering's preroll, written by the worker.
+    bool prerolled = false;
+    HResult prerollStatus = S_OK_STATUS;
+    std::int64_t durationNs = -1;
+    GRef<GstCaps> rendererCaps;
 
     struct Counters {
         std::uint64_t asyncDone = 0;
@@ -131,6 +135,9 @@ struct GstFilterGraph::Shared {
         std::unique_lock lock(mutex);
         WaitResult result = WaitResult::TimedOut;
         changed.wait_for(lock, timeout, [&] {
+            if (retired) {
+                return true;
+            }
             if (errors != before.errors) {
                 result = WaitResult::Failed;
                 return true;
@@ -144,12 +151,21 @@ struct GstFilterGraph::Shared {
         return result;
     }
 
-    // Streaming threads and PulseAudio's thread.
+    // Streaming threads, libpulse's thread and the worker.
     static GstBusSyncReply OnBusSync(GstBus* bus, GstMessage* message, gpointer data);
     static void OnPadAdded(GstElement* decoder, GstPad* pad, gpointer data);
     static void OnNoMorePads(GstElement* decoder, gpointer data);
-    static GstPadProbeReturn OnRendererEvent(GstPad* pad, GstPadProbeInfo* info, gpointer data);
-    static void MuteRenderer(GstElement* renderer, gpointer data);
+
+    // The worker's jobs.
+    static HResult Preroll(GstElement* pipeline, Shared& shared, GstElement* renderer);
+    static bool SettleStateChange(GstElement* pipeline, Shared& shared);
+    [[nodiscard]] bool Retired()
+    {
+        const std::lock_guard lock(mutex);
+        return retired;
+    }
+    static HResult Seek(GstElement* pipeline, Shared& shared, std::int64_t positionNs, double rate);
+    static void PostCommandFailed(GstElement* pipeline, HResult status);
 };
 
 GstBusSyncReply GstFilterGraph::Shared::OnBusSync(GstBus* /*bus*/, GstMessage* message, gpointer data)
@@ -204,38 +220,77 @@ void GstFilterGraph::Shared::OnNoMorePads(GstElement* decoder, gpointer data)
     }
 }
 
-GstPadProbeReturn GstFilterGraph::Shared::OnRendererEvent(GstPad* pad, GstPadProbeInfo* info, gpointer data)
+HResult GstFilterGraph::Shared::Preroll(GstElement* pipeline, Shared& shared, GstElement* renderer)
 {
-    GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
-    if (event == nullptr || GST_EVENT_TYPE(event) != GST_EVENT_CUSTOM_UPSTREAM
-        || !gst_event_has_name(event, SINK_CHANGED_EVENT)) {
-        return GST_PAD_PROBE_OK;
-    }
-    // PulseAudio's thread, with its main loop locked: the stream has just been moved to another sink.
-    Shared& shared = Held<Shared>(data);
-    if (shared.deviceLost.exchange(true)) {
-        return GST_PAD_PROBE_OK;
-    }
-    GRef<GstElement> gainStage;
     {
+        // The decoder makes its pads afresh after every stop.
         const std::lock_guard lock(shared.mutex);
-        gainStage = shared.gainStage;
+        shared.audioLinked = false;
     }
-    // Audio not yet written goes out silent; what the server holds already is muted by the renderer's
-    // stream volume, which must be set from another thread than this one.
-    if (gainStage) {
-        SetGainStageLevels(gainStage.get(), MIN_LEVEL, 0);
+    const Counters before = shared.Snapshot();
+    const GstStateChangeReturn change = gst_element_set_state(pipeline, GST_STATE_PAUSED);
+    if (change == GST_STATE_CHANGE_FAILURE) {
+        return E_UNSUPPORTED_STATUS;
     }
-    GstElement* renderer = GST_PAD_PARENT(pad);
-    gst_element_call_async(renderer, MuteRenderer, nullptr, nullptr);
-    gst_element_post_message(renderer,
-        gst_message_new_application(GST_OBJECT(renderer), gst_structure_new_empty(DEVICE_LOST_MESSAGE)));
-    return GST_PAD_PROBE_OK;
+    if (change == GST_STATE_CHANGE_ASYNC) {
+        switch (shared.WaitAsyncDone(before, PREROLL_TIMEOUT)) {
+        case WaitResult::Done:
+            break;
+        case WaitResult::Failed:
+            return E_UNSUPPORTED_STATUS;
+        case WaitResult::TimedOut:
+            return E_TIMEOUT_STATUS;
+        }
+    }
+    if (shared.Snapshot().errors != before.errors) {
+        return E_UNSUPPORTED_STATUS;
+    }
+    // A file whose audio never reached the renderer (nothing decodable before its end) does not play.
+    GRef<GstPad> pad = renderer != nullptr ? FirstSinkPad(renderer) : GRef<GstPad>();
+    GRef<GstCaps> caps = pad ? GRef<GstCaps>::Adopt(gst_pad_get_current_caps(pad.get())) : GRef<GstCaps>();
+    if (!caps) {
+        return E_UNSUPPORTED_STATUS;
+    }
+    const std::lock_guard lock(shared.mutex);
+    shared.rendererCaps = std::move(caps);
+    return S_OK_STATUS;
 }
 
-void GstFilterGraph::Shared::MuteRenderer(GstElement* renderer, gpointer /*data*/)
+bool GstFilterGraph::Shared::SettleStateChange(GstElement* pipeline, Shared& shared)
 {
-    g_object_set(renderer, "mute", TRUE, nullptr);
+    // A state change still under way would end during a wait that follows and be taken for its end.
+    const auto deadline = std::chrono::steady_clock::now() + SEEK_TIMEOUT;
+    while (gst_element_get_state(pipeline, nullptr, nullptr, 50 * GST_MSECOND) == GST_STATE_CHANGE_ASYNC) {
+        if (shared.Retired() || std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+    }
+    return true;
+}
+
+HResult GstFilterGraph::Shared::Seek(
+    GstElement* pipeline, Shared& shared, std::int64_t positionNs, double rate)
+{
+    if (!SettleStateChange(pipeline, shared)) {
+        return E_FAIL_STATUS;
+    }
+    shared.generation.fetch_add(1);
+    const Counters before = shared.Snapshot();
+    const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
+    if (!gst_element_seek(pipeline, rate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET, positionNs,
+            GST_SEEK_TYPE_NONE, GST_CLOCK_TIME_NONE)) {
+        return E_FAIL_STATUS;
+    }
+    // Settled before the next job: that one finds the pipeline at the new place.
+    return shared.WaitAsyncDone(before, SEEK_TIMEOUT) == WaitResult::Done ? S_OK_STATUS : E_FAIL_STATUS;
+}
+
+void GstFilterGraph::Shared::PostCommandFailed(GstElement* pipeline, HResult status)
+{
+    gst_element_post_message(pipeline,
+        gst_message_new_application(GST_OBJECT(pipeline),
+            gst_structure_new(
+                COMMAND_FAILED_MESSAGE, "status", G_TYPE_INT, static_cast<gint>(status), nullptr)));
 }
 
 // ---- Creation ----------------------------------------------------------------------------------
@@ -246,7 +301,7 @@ std::unique_ptr<GstFilterGraph> GstFilterGraph::Create(GMainContext* context)
         return nullptr;
     }
     std::unique_ptr<GstFilterGraph> graph(new GstFilterGraph(context));
-    if (!graph->Initialize()) {
+    if (!graph->NewPipeline()) {
         return nullptr;
     }
     return graph;
@@ -254,46 +309,75 @@ std::unique_ptr<GstFilterGraph> GstFilterGraph::Create(GMainContext* context)
 
 GstFilterGraph::GstFilterGraph(GMainContext* context)
     : context_(GRef<GMainContext>::Ref(context))
-    , shared_(std::make_shared<Shared>())
 {
 }
 
-bool GstFilterGraph::Initialize()
+bool GstFilterGraph::NewPipeline()
 {
     pipeline_ = GRef<GstElement>::Adopt(gst_pipeline_new(nullptr));
     if (!pipeline_) {
         return false;
     }
+    shared_ = std::make_shared<Shared>();
     shared_->pipeline = pipeline_.get();
-    // The renderer's own clock (PulseAudio's stream time) stops advancing after a flushing seek in
-    // about half the cases, although the sound goes on: positions would freeze. The system clock,
-    // to which the renderer then slaves, always runs.
+    // The renderer's own clock may stop advancing after a flushing seek although the sound goes on:
+    // positions would freeze. The system clock, to which the renderer then slaves, always runs.
     GRef<GstClock> clock = GRef<GstClock>::Adopt(gst_system_clock_obtain());
     gst_pipeline_use_clock(GST_PIPELINE(pipeline_.get()), clock.get());
-    bus_ = GRef<GstBus>::Adopt(gst_element_get_bus(pipeline_.get()));
-    gst_bus_set_sync_handler(bus_.get(), Shared::OnBusSync, HoldShared(shared_), ReleaseShared<Shared>);
+    GRef<GstBus> bus = GRef<GstBus>::Adopt(gst_element_get_bus(pipeline_.get()));
+    gst_bus_set_sync_handler(bus.get(), Shared::OnBusSync, HoldShared(shared_), ReleaseShared<Shared>);
 
-    GSource* watch = gst_bus_create_watch(bus_.get());
+    GSource* watch = gst_bus_create_watch(bus.get());
     g_source_set_callback(watch, G_SOURCE_FUNC(OnBusMessage), this, nullptr);
     g_source_attach(watch, context_.get());
     busWatch_ = AttachedSource(watch);
+    worker_ = std::make_unique<PipelineWorker>(pipeline_);
+    started_ = false;
     return true;
+}
+
+void GstFilterGraph::RetirePipeline()
+{
+    // Nothing of the old pipeline reaches this graph any more; its worker ends what it waits for and
+    // takes it down.
+    {
+        const std::lock_guard lock(shared_->mutex);
+        shared_->retired = true;
+    }
+    shared_->changed.notify_all();
+    busWatch_.reset();
+    padAdded_.reset();
+    noMorePads_.reset();
+    worker_->Retire();
+    worker_.reset();
+    for (Entry& entry : entries_) {
+        entry.retired = true;
+    }
+    renderer_.reset();
+    gainStage_.reset();
+    if (mode_ != Mode::Empty) {
+        mode_ = Mode::Empty;
+    }
+    if (!NewPipeline()) {
+        GST_ERROR("cannot make a new pipeline");
+    }
 }
 
 GstFilterGraph::~GstFilterGraph()
 {
+    if (shared_) {
+        {
+            const std::lock_guard lock(shared_->mutex);
+            shared_->retired = true;
+        }
+        shared_->changed.notify_all();
+    }
     busWatch_.reset();
     scheduledNotify_.reset();
-    if (pipeline_) {
-        // Joins the streaming threads; PulseAudio's thread no longer calls the renderer's probe either.
-        gst_element_set_state(pipeline_.get(), GST_STATE_NULL);
-    }
-    deviceWatch_.reset();
     padAdded_.reset();
     noMorePads_.reset();
-    if (bus_) {
-        gst_bus_set_sync_handler(bus_.get(), nullptr, nullptr, nullptr);
-        gst_bus_set_flushing(bus_.get(), TRUE);
+    if (worker_) {
+        worker_->Retire();
     }
 }
 
@@ -324,7 +408,7 @@ HResult GstFilterGraph::AddEntry(
         || !gst_bin_add(GST_BIN(pipeline_.get()), element)) {
         return E_FAIL_STATUS;
     }
-    entries_.push_back(Entry { std::move(filter), unique, chain });
+    entries_.push_back(Entry { std::move(filter), unique, chain, false });
     return S_OK_STATUS;
 }
 
@@ -339,45 +423,30 @@ HResult GstFilterGraph::RemoveFilter(const std::shared_ptr<IFilter>& filter)
     if (index == entries_.size()) {
         return E_NOT_FOUND_STATUS;
     }
-    RemoveEntry(index);
-    return S_OK_STATUS;
-}
-
-void GstFilterGraph::RemoveEntry(std::size_t index)
-{
-    if (mode_ != Mode::Empty) {
-        // The rendering is taken apart: it neither plays nor can it be run again.
-        gst_element_set_state(pipeline_.get(), GST_STATE_READY);
-        NextGeneration();
+    if (started_) {
+        // The rendering is taken apart: its pipeline may be streaming, or stuck in a read.
+        RetirePipeline();
+    }
+    if (!entries_[index].retired) {
+        GstElement* element = entries_[index].filter->Element();
+        if (element == renderer_.get()) {
+            renderer_.reset();
+            rendererCaps_.reset();
+        }
+        if (element == gainStage_.get()) {
+            gainStage_.reset();
+        }
+        {
+            const std::lock_guard lock(shared_->mutex);
+            if (element == shared_->converter.get()) {
+                shared_->converter.reset();
+            }
+        }
+        gst_bin_remove(GST_BIN(pipeline_.get()), element);
         mode_ = Mode::Empty;
     }
-    GstElement* element = entries_[index].filter->Element();
-    if (element == renderer_.get()) {
-        deviceWatch_.reset();
-        renderer_.reset();
-        rendererCaps_.reset();
-        rendererDevice_.clear();
-    }
-    if (element == decoder_.get()) {
-        padAdded_.reset();
-        noMorePads_.reset();
-        decoder_.reset();
-    }
-    if (element == gainStage_.get()) {
-        gainStage_.reset();
-    }
-    {
-        const std::lock_guard lock(shared_->mutex);
-        if (element == shared_->converter.get()) {
-            shared_->converter.reset();
-        }
-        if (element == shared_->gainStage.get()) {
-            shared_->gainStage.reset();
-        }
-    }
-    gst_element_set_state(element, GST_STATE_NULL);
-    gst_bin_remove(GST_BIN(pipeline_.get()), element);
     entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(index));
+    return S_OK_STATUS;
 }
 
 std::size_t GstFilterGraph::IndexOf(const IFilter* filter) const
@@ -398,14 +467,16 @@ std::shared_ptr<IFilter> GstFilterGraph::FindFilterByName(const std::string& nam
 
 HResult GstFilterGraph::RenderFile(const std::string& path)
 {
-    NextGeneration();
+    if (started_) {
+        // Rendered before: the filters the caller added go with the old pipeline.
+        RetirePipeline();
+    }
     events_.clear();
-    gst_element_set_state(pipeline_.get(), GST_STATE_NULL);
     mode_ = Mode::Empty;
-    // A chain left by an earlier rendering goes first; what the caller added stays.
+    // A chain left by an earlier rendering that never ran goes first; what the caller added stays.
     for (std::size_t index = entries_.size(); index-- > 0;) {
-        if (entries_[index].chain) {
-            RemoveEntry(index);
+        if (entries_[index].chain || entries_[index].retired) {
+            (void)RemoveFilter(entries_[index].filter);
         }
     }
     parkedPositionNs_ = 0;
@@ -414,25 +485,18 @@ HResult GstFilterGraph::RenderFile(const std::string& path)
     rate_ = 1.0;
     level_ = 0;
     balance_ = 0;
+    prerolled_ = false;
+    prerollWaited_ = false;
+    failureReported_ = false;
+    renderStatus_ = S_OK_STATUS;
+    rendererCaps_.reset();
 
-    HResult status = BuildChain(path);
-    if (!Failed(status)) {
-        status = Preroll();
-    }
+    const HResult status = BuildChain(path);
     if (Failed(status)) {
-        gst_element_set_state(pipeline_.get(), GST_STATE_READY);
-        NextGeneration();
         return status;
     }
-    gint64 duration = 0;
-    if (gst_element_query_duration(pipeline_.get(), GST_FORMAT_TIME, &duration) && duration > 0) {
-        durationNs_ = duration;
-    } else if (const std::optional<std::int64_t> measured
-        = DurationProbe::Measure(path, DURATION_PROBE_TIMEOUT)) {
-        // The parser only estimates this file's length and had not yet when the preroll ended.
-        durationNs_ = *measured;
-    }
-    Park(Mode::Parked);
+    mode_ = Mode::Parked;
+    PostPreroll(path);
     return S_OK_STATUS;
 }
 
@@ -450,10 +514,8 @@ HResult GstFilterGraph::BuildChain(const std::string& path)
         }
     }
     if (renderer == nullptr) {
-        GRef<GstElement> fallback = MakeElement("pulsesink", nullptr);
-        if (!fallback) {
-            fallback = MakeElement("autoaudiosink", nullptr);
-        }
+        // The default device: the server may move this stream wherever its default goes.
+        GRef<GstElement> fallback = CreatePulseSink(nullptr, true);
         if (!fallback) {
             return E_UNSUPPORTED_STATUS;
         }
@@ -506,7 +568,6 @@ HResult GstFilterGraph::BuildChain(const std::string& path)
     {
         const std::lock_guard lock(shared_->mutex);
         shared_->converter = converter;
-        shared_->gainStage = gainStage;
         shared_->audioLinked = false;
     }
     padAdded_ = SignalConnection(decoder.get(),
@@ -519,108 +580,124 @@ HResult GstFilterGraph::BuildChain(const std::string& path)
             +[](gpointer data, GClosure*) { ReleaseShared<Shared>(data); }, static_cast<GConnectFlags>(0)));
 
     renderer_ = GRef<GstElement>::Ref(renderer);
-    decoder_ = std::move(decoder);
     gainStage_ = std::move(gainStage);
-    InstallDeviceWatch(renderer);
     ApplyLevels();
     return S_OK_STATUS;
 }
 
-void GstFilterGraph::InstallDeviceWatch(GstElement* renderer)
+// ---- The worker's jobs -------------------------------------------------------------------------
+
+void GstFilterGraph::Post(PipelineWorker::Job job)
 {
-    rendererDevice_.clear();
-    deviceWatch_.reset();
-    if (!HasProperty(renderer, "device") || !HasProperty(renderer, "current-device")) {
-        return;
-    }
-    gchar* name = nullptr;
-    g_object_get(renderer, "device", &name, nullptr);
-    const GCharPtr device(name);
-    if (!device || *device == '\0') {
-        return;
-    }
-    rendererDevice_ = device.get();
-    GRef<GstPad> pad = GRef<GstPad>::Adopt(gst_element_get_static_pad(renderer, "sink"));
-    if (pad) {
-        const gulong id = gst_pad_add_probe(pad.get(), GST_PAD_PROBE_TYPE_EVENT_UPSTREAM,
-            Shared::OnRendererEvent, HoldShared(shared_), ReleaseShared<Shared>);
-        deviceWatch_ = PadProbe(pad.get(), id);
-    }
+    started_ = true;
+    worker_->Post(std::move(job));
 }
 
-HResult GstFilterGraph::Preroll()
+void GstFilterGraph::PostPreroll(const std::string& path)
 {
-    if (renderer_ && !rendererDevice_.empty()) {
-        // After a move the renderer names the device it was moved to: point it back, and unmute it.
-        g_object_set(renderer_.get(), "device", rendererDevice_.c_str(), nullptr);
-        if (shared_->deviceLost.exchange(false)) {
-            g_object_set(renderer_.get(), "mute", FALSE, nullptr);
+    // The worker holds its own references: the graph may retire the pipeline meanwhile.
+    Post([shared = shared_, renderer = renderer_, path](GstElement* pipeline) {
+        HResult status = Shared::Preroll(pipeline, *shared, renderer.get());
+        std::int64_t duration = -1;
+        if (!Failed(status)) {
+            gint64 queried = 0;
+            if (gst_element_query_duration(pipeline, GST_FORMAT_TIME, &queried) && queried > 0) {
+                duration = queried;
+            } else if (const std::optional<std::int64_t> measured
+                = DurationProbe::Measure(path, DURATION_PROBE_TIMEOUT)) {
+                // The parser only estimates this file's length and had not yet when the preroll ended.
+                duration = *measured;
+            }
         }
-    }
-    ApplyLevels();
-    {
-        const std::lock_guard lock(shared_->mutex);
-        shared_->audioLinked = false;
-    }
-    const Shared::Counters before = shared_->Snapshot();
-    const GstStateChangeReturn change = gst_element_set_state(pipeline_.get(), GST_STATE_PAUSED);
-    if (change == GST_STATE_CHANGE_FAILURE) {
-        return E_UNSUPPORTED_STATUS;
-    }
-    if (change == GST_STATE_CHANGE_ASYNC) {
-        switch (shared_->WaitAsyncDone(before, PREROLL_TIMEOUT)) {
-        case Shared::WaitResult::Done:
-            break;
-        case Shared::WaitResult::Failed:
-            return E_UNSUPPORTED_STATUS;
-        case Shared::WaitResult::TimedOut:
-            return E_TIMEOUT_STATUS;
+        {
+            const std::lock_guard lock(shared->mutex);
+            shared->prerolled = true;
+            shared->prerollStatus = status;
+            shared->durationNs = duration;
         }
-    }
-    if (shared_->Snapshot().errors != before.errors) {
-        return E_UNSUPPORTED_STATUS;
-    }
-    // A file whose audio never reached the renderer (nothing decodable before its end) does not play.
-    GRef<GstPad> pad = renderer_ ? FirstSinkPad(renderer_.get()) : GRef<GstPad>();
-    GRef<GstCaps> caps = pad ? GRef<GstCaps>::Adopt(gst_pad_get_current_caps(pad.get())) : GRef<GstCaps>();
-    if (!caps) {
-        return E_UNSUPPORTED_STATUS;
-    }
-    rendererCaps_ = std::move(caps);
-    return S_OK_STATUS;
+        shared->changed.notify_all();
+        gst_element_post_message(pipeline,
+            gst_message_new_application(GST_OBJECT(pipeline), gst_structure_new_empty(PREROLLED_MESSAGE)));
+        if (Failed(status)) {
+            shared->generation.fetch_add(1);
+            gst_element_set_state(pipeline, GST_STATE_READY);
+        }
+    });
 }
 
-HResult GstFilterGraph::SeekTo(std::int64_t positionNs, double rate)
+void GstFilterGraph::PostPlay(bool seek)
 {
-    // A state change still under way would end during the wait below and be taken for the seek's end.
-    if (gst_element_get_state(pipeline_.get(), nullptr, nullptr, 0) == GST_STATE_CHANGE_ASYNC
-        && gst_element_get_state(pipeline_.get(), nullptr, nullptr, GST_SECOND * 5)
-            != GST_STATE_CHANGE_SUCCESS) {
-        return E_FAIL_STATUS;
-    }
-    NextGeneration();
-    const Shared::Counters before = shared_->Snapshot();
-    const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
-    if (!gst_element_seek(pipeline_.get(), rate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET, positionNs,
-            GST_SEEK_TYPE_NONE, GST_CLOCK_TIME_NONE)) {
-        return E_FAIL_STATUS;
-    }
-    // Serialised: the next query or seek finds the pipeline settled at the new place.
-    if (shared_->WaitAsyncDone(before, SEEK_TIMEOUT) != Shared::WaitResult::Done) {
-        return E_FAIL_STATUS;
-    }
-    lastPositionNs_ = positionNs;
-    return S_OK_STATUS;
+    Post([shared = shared_, renderer = renderer_, seek, position = parkedPositionNs_, rate = rate_](
+             GstElement* pipeline) {
+        GstState state = GST_STATE_NULL;
+        if (!Shared::SettleStateChange(pipeline, *shared)) {
+            Shared::PostCommandFailed(pipeline, E_TIMEOUT_STATUS);
+            return;
+        }
+        gst_element_get_state(pipeline, &state, nullptr, 0);
+        if (state < GST_STATE_PAUSED) {
+            const HResult prerolled = Shared::Preroll(pipeline, *shared, renderer.get());
+            if (Failed(prerolled)) {
+                Shared::PostCommandFailed(pipeline, prerolled);
+                return;
+            }
+        }
+        // A file that cannot seek plays from where it is.
+        if (seek && Failed(Shared::Seek(pipeline, *shared, position, rate))) {
+            GST_WARNING("cannot resume at %" G_GINT64_FORMAT " ns", position);
+        }
+        if (gst_element_set_state(pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
+            Shared::PostCommandFailed(pipeline, E_FAIL_STATUS);
+        }
+    });
+}
+
+void GstFilterGraph::PostSeek()
+{
+    shared_->generation.fetch_add(1);
+    Post([shared = shared_, position = lastPositionNs_, rate = rate_](GstElement* pipeline) {
+        if (Failed(Shared::Seek(pipeline, *shared, position, rate))) {
+            GST_WARNING("cannot seek to %" G_GINT64_FORMAT " ns", position);
+        }
+    });
 }
 
 void GstFilterGraph::Park(Mode mode)
 {
     if (IsActive()) {
-        parkedPositionNs_ = QueryPositionNs();
+        parkedPositionNs_ = mode_ == Mode::Playing ? QueryPositionNs() : lastPositionNs_;
     }
-    gst_element_set_state(pipeline_.get(), GST_STATE_READY);
-    NextGeneration();
+    shared_->generation.fetch_add(1);
+    Post([shared = shared_](GstElement* pipeline) {
+        shared->generation.fetch_add(1);
+        gst_element_set_state(pipeline, GST_STATE_READY);
+    });
     mode_ = mode;
+}
+
+bool GstFilterGraph::Settling() const
+{
+    return worker_->Busy();
+}
+
+bool GstFilterGraph::WaitPrerolled()
+{
+    if (!prerolled_) {
+        // Only the first query of a rendering waits: the tick of a stream whose file hangs must not
+        // hold the caller again and again.
+        const auto budget = prerollWaited_ ? std::chrono::milliseconds(0) : PREROLL_QUERY_BUDGET;
+        prerollWaited_ = true;
+        std::unique_lock lock(shared_->mutex);
+        shared_->changed.wait_for(lock, budget, [&] { return shared_->prerolled; });
+        if (!shared_->prerolled) {
+            return false;
+        }
+        // The bus message will say so too; taking it now answers the query that waits for it.
+        prerolled_ = true;
+        durationNs_ = shared_->durationNs;
+        rendererCaps_ = shared_->rendererCaps;
+    }
+    return true;
 }
 
 void GstFilterGraph::ApplyLevels()
@@ -633,15 +710,11 @@ void GstFilterGraph::ApplyLevels()
 std::int64_t GstFilterGraph::QueryPositionNs()
 {
     gint64 position = 0;
-    if (gst_element_query_position(pipeline_.get(), GST_FORMAT_TIME, &position) && position >= 0) {
+    if (!Settling() && gst_element_query_position(pipeline_.get(), GST_FORMAT_TIME, &position)
+        && position >= 0) {
         lastPositionNs_ = position;
     }
     return lastPositionNs_;
-}
-
-void GstFilterGraph::NextGeneration()
-{
-    shared_->generation.fetch_add(1);
 }
 
 // ---- Transport ---------------------------------------------------------------------------------
@@ -654,33 +727,19 @@ HResult GstFilterGraph::Run()
     case Mode::Playing:
         return S_OK_STATUS;
     case Mode::Paused:
-        if (gst_element_set_state(pipeline_.get(), GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
-            return E_FAIL_STATUS;
-        }
+        PostPlay(false);
         mode_ = Mode::Playing;
         return S_OK_STATUS;
     case Mode::Parked:
     case Mode::Failed:
         break;
     }
-    const HResult prerolled = Preroll();
-    if (Failed(prerolled)) {
-        gst_element_set_state(pipeline_.get(), GST_STATE_READY);
-        NextGeneration();
-        mode_ = Mode::Failed;
-        return prerolled;
+    if (Failed(renderStatus_)) {
+        return renderStatus_;
     }
-    mode_ = Mode::Paused;
-    if (parkedPositionNs_ != 0 || rate_ != 1.0) {
-        // A file that cannot seek plays from its start.
-        if (Failed(SeekTo(parkedPositionNs_, rate_))) {
-            GST_WARNING("cannot resume at %" G_GINT64_FORMAT " ns", parkedPositionNs_);
-        }
-    }
-    if (gst_element_set_state(pipeline_.get(), GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
-        Park(Mode::Failed);
-        return E_FAIL_STATUS;
-    }
+    failureReported_ = false;
+    lastPositionNs_ = parkedPositionNs_;
+    PostPlay(parkedPositionNs_ != 0 || rate_ != 1.0);
     mode_ = Mode::Playing;
     return S_OK_STATUS;
 }
@@ -688,17 +747,15 @@ HResult GstFilterGraph::Run()
 HResult GstFilterGraph::Pause()
 {
     if (mode_ == Mode::Playing) {
-        const Shared::Counters before = shared_->Snapshot();
-        const GstStateChangeReturn change = gst_element_set_state(pipeline_.get(), GST_STATE_PAUSED);
-        if (change == GST_STATE_CHANGE_FAILURE) {
-            return E_FAIL_STATUS;
-        }
+        lastPositionNs_ = QueryPositionNs();
+        Post([shared = shared_](GstElement* pipeline) {
+            const Shared::Counters before = shared->Snapshot();
+            if (gst_element_set_state(pipeline, GST_STATE_PAUSED) == GST_STATE_CHANGE_ASYNC) {
+                // Settled before the next job: a seek must not take the end of this change for its own.
+                (void)shared->WaitAsyncDone(before, PREROLL_TIMEOUT);
+            }
+        });
         mode_ = Mode::Paused;
-        // Settled before returning: a seek that follows must not take the end of this change for its own.
-        if (change == GST_STATE_CHANGE_ASYNC
-            && shared_->WaitAsyncDone(before, PREROLL_TIMEOUT) != Shared::WaitResult::Done) {
-            return E_FAIL_STATUS;
-        }
     }
     // A parked graph stays parked: it is cued at its position and starts from there.
     return S_OK_STATUS;
@@ -722,8 +779,15 @@ HResult GstFilterGraph::GetDuration(RefTime* duration)
     if (mode_ == Mode::Empty) {
         return E_FAIL_STATUS;
     }
+    if (!WaitPrerolled() || (Failed(shared_->prerollStatus) && !failureReported_)) {
+        // Not known yet: the file is still being opened, or found not to play and about to be
+        // reported so (as the open's failure, not as this query's).
+        *duration = 0;
+        return S_OK_STATUS;
+    }
     gint64 queried = 0;
-    if (IsActive() && gst_element_query_duration(pipeline_.get(), GST_FORMAT_TIME, &queried) && queried > 0) {
+    if (IsActive() && !Settling() && gst_element_query_duration(pipeline_.get(), GST_FORMAT_TIME, &queried)
+        && queried > 0) {
         durationNs_ = queried;
     }
     if (durationNs_ < 0) {
@@ -741,7 +805,11 @@ HResult GstFilterGraph::GetCurrentPosition(RefTime* position)
     if (mode_ == Mode::Empty) {
         return E_FAIL_STATUS;
     }
-    *position = (IsActive() ? QueryPositionNs() : parkedPositionNs_) / NS_PER_REFTIME;
+    // A paused graph stays where it was paused (or sought to), whenever its pipeline gets there.
+    const std::int64_t positionNs = mode_ == Mode::Playing ? QueryPositionNs()
+        : mode_ == Mode::Paused                            ? lastPositionNs_
+                                                           : parkedPositionNs_;
+    *position = positionNs / NS_PER_REFTIME;
     return S_OK_STATUS;
 }
 
@@ -754,12 +822,13 @@ HResult GstFilterGraph::SetPositions(RefTime absolute)
         return E_FAIL_STATUS;
     }
     const std::int64_t target = absolute * NS_PER_REFTIME;
+    lastPositionNs_ = target;
     if (!IsActive()) {
         parkedPositionNs_ = target;
-        lastPositionNs_ = target;
         return S_OK_STATUS;
     }
-    return SeekTo(target, rate_);
+    PostSeek();
+    return S_OK_STATUS;
 }
 
 HResult GstFilterGraph::SetRate(double rate)
@@ -771,10 +840,12 @@ HResult GstFilterGraph::SetRate(double rate)
         return E_FAIL_STATUS;
     }
     if (IsActive()) {
-        const HResult sought = SeekTo(QueryPositionNs(), rate);
-        if (Failed(sought)) {
-            return sought;
+        if (mode_ == Mode::Playing) {
+            lastPositionNs_ = QueryPositionNs();
         }
+        rate_ = rate;
+        PostSeek();
+        return S_OK_STATUS;
     }
     rate_ = rate;
     return S_OK_STATUS;
@@ -855,12 +926,15 @@ HResult GstFilterGraph::SetNotify(std::function<void()> notify)
     return S_OK_STATUS;
 }
 
-bool GstFilterGraph::GetEvent(long* code)
+bool GstFilterGraph::GetEvent(long* code, long* param)
 {
     if (code == nullptr || events_.empty()) {
         return false;
     }
-    *code = events_.front();
+    *code = events_.front().code;
+    if (param != nullptr) {
+        *param = events_.front().param;
+    }
     events_.pop_front();
     return true;
 }
@@ -874,6 +948,25 @@ gboolean GstFilterGraph::OnBusMessage(GstBus* /*bus*/, GstMessage* message, gpoi
 
 void GstFilterGraph::HandleMessage(GstMessage* message)
 {
+    if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_APPLICATION) {
+        // The worker's reports of the current pipeline hold whatever the generation.
+        if (gst_message_has_name(message, PREROLLED_MESSAGE)) {
+            if (mode_ == Mode::Empty) {
+                return;
+            }
+            (void)WaitPrerolled();
+            if (Failed(shared_->prerollStatus)) {
+                GST_WARNING("the file does not play (0x%08x)", static_cast<unsigned>(shared_->prerollStatus));
+                Fail(EC_RENDER_FAILED, shared_->prerollStatus);
+                renderStatus_ = shared_->prerollStatus;
+            }
+        } else if (gst_message_has_name(message, COMMAND_FAILED_MESSAGE)) {
+            gint status = E_FAIL_STATUS;
+            gst_structure_get_int(gst_message_get_structure(message), "status", &status);
+            Fail(EC_COMMAND_FAILED, status);
+        }
+        return;
+    }
     const auto stamp = reinterpret_cast<std::uintptr_t>(
         gst_mini_object_get_qdata(GST_MINI_OBJECT_CAST(message), GenerationQuark()));
     if (stamp != shared_->generation.load()) {
@@ -881,7 +974,9 @@ void GstFilterGraph::HandleMessage(GstMessage* message)
     }
     switch (GST_MESSAGE_TYPE(message)) {
     case GST_MESSAGE_EOS:
-        QueueEvent(EC_COMPLETE);
+        if (mode_ == Mode::Playing) {
+            QueueEvent(EC_COMPLETE, NO_PARAM);
+        }
         return;
     case GST_MESSAGE_ERROR: {
         GErrorOut error;
@@ -891,38 +986,36 @@ void GstFilterGraph::HandleMessage(GstMessage* message)
         debug.reset(details);
         GST_WARNING_OBJECT(
             GST_MESSAGE_SRC(message), "stream failed: %s (%s)", error.message(), debug ? debug.get() : "");
-        Fail();
-        QueueEvent(EC_ERRORABORT);
-        return;
-    }
-    case GST_MESSAGE_APPLICATION:
-        if (gst_message_has_name(message, DEVICE_LOST_MESSAGE)) {
-            GST_WARNING("the device \"%s\" went away: the stream is stopped", rendererDevice_.c_str());
-            Fail();
-            QueueEvent(EC_ERRORABORT);
+        if (IsDeviceLostError(message)) {
+            Fail(EC_DEVICE_LOST, NO_PARAM);
+        } else if (!prerolled_) {
+            Fail(EC_RENDER_FAILED, E_UNSUPPORTED_STATUS);
+        } else {
+            Fail(EC_ERRORABORT, NO_PARAM);
         }
         return;
+    }
     default:
         return;
     }
 }
 
-void GstFilterGraph::Fail()
+void GstFilterGraph::Fail(long code, long param)
 {
-    if (IsActive()) {
-        Park(Mode::Failed);
-    } else {
-        gst_element_set_state(pipeline_.get(), GST_STATE_READY);
-        NextGeneration();
-        if (mode_ != Mode::Empty) {
-            mode_ = Mode::Failed;
-        }
+    if (mode_ == Mode::Empty || failureReported_) {
+        return;
     }
+    failureReported_ = true;
+    if (code == EC_RENDER_FAILED) {
+        renderStatus_ = param;
+    }
+    Park(Mode::Failed);
+    QueueEvent(code, param);
 }
 
-void GstFilterGraph::QueueEvent(long code)
+void GstFilterGraph::QueueEvent(long code, long param)
 {
-    events_.push_back(code);
+    events_.push_back({ code, param });
     if (notify_) {
         // A copy: the listener may replace the notification, or release the graph, while it runs.
         const std::function<void()> notify = notify_;
@@ -974,7 +1067,11 @@ HResult GstFilterGraph::GetInputPinFormat(
     *hasPin = true;
     GRef<GstCaps> caps = GRef<GstCaps>::Adopt(gst_pad_get_current_caps(pad.get()));
     if (!caps && element == renderer_.get() && mode_ != Mode::Empty) {
-        // A parked graph keeps the format that it negotiated, as a stopped connection does.
+        if (!WaitPrerolled()) {
+            // Still being opened: no format yet, which is no failure either.
+            return S_OK_STATUS;
+        }
+        // A graph that is not running keeps the format that it negotiated, as a stopped connection does.
         caps = rendererCaps_;
     }
     GstAudioInfo info;

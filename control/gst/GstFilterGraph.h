@@ -14,26 +14,29 @@
 // of an older one, so that the end of a file that was stopped, seeked away from or replaced never
 // completes the stream's next file.
 //
-// Pipeline states: PulseAudio starts a stream late by as long as it was held PAUSED before its first
-// PLAYING, so a graph that is not playing is parked in READY: RenderFile prerolls (to check that the
-// file plays and learn its duration and format) and then parks; a stopped graph parks at its
-// position; Run prerolls, seeks to the parked position and plays at once. Only a graph that has
-// played sits in PAUSED. While parked, position, duration, seeking and the rate are answered and
-// remembered without touching the pipeline.
+// Nothing here waits for a file or a device. Every operation that may block (a state change, a
+// preroll, a seek) runs on the pipeline's own worker thread (PipelineWorker), in the order the
+// methods asked for them; the methods return at once with what the graph will be, and answer queries
+// from what they asked for until the pipeline has got there. RenderFile builds the chain and returns;
+// the worker prerolls it (to check that the file plays and learn its duration and format) and leaves
+// it PAUSED. A failure found later is queued as a graph event: EC_RENDER_FAILED when the file does not
+// play, EC_DEVICE_LOST when the renderer's device (or the server) went away, EC_COMMAND_FAILED when a
+// transport command failed, EC_ERRORABORT when a playing file broke off.
 //
-// Seeks are flushing and accurate, and wait until the pipeline has settled, so that they never
-// overlap and the next query sees the new place. The pipeline runs on the system clock: the
-// renderer's own clock (PulseAudio's stream time) freezes after a flushing seek about half the time
-// while the sound goes on, which would freeze every position.
+// A rendering's pipeline is used once: taking it apart (the first RemoveFilter, or a new RenderFile)
+// retires it to its worker, which takes it down however long a stalled read holds it, and the graph
+// goes on with a fresh pipeline. The filters still listed from the old one are forgotten as they are
+// removed.
 //
-// A named device: PulseAudio moves a stream whose device went away to the default device without an
-// error, before any client hears of it. The renderer's probe sees that move on PulseAudio's thread and
-// mutes the stream at once; the bus watch then stops the graph and queues EC_ERRORABORT. What the
-// server had already mixed into the default device in between (a few milliseconds at most) cannot be
-// called back.
+// Seeks are flushing and accurate and run one at a time. The pipeline runs on the system clock:
+// the renderer's own clock may freeze after a flushing seek while the sound goes on.
+//
+// A named device: the renderer (PulseSink) is created unmovable, so the server ends its stream
+// rather than move it to another device when the device goes away; the graph then stops, silent.
 
 #include "control/gst/GRef.h"
 #include "control/gst/GstElementFilter.h"
+#include "control/gst/PipelineWorker.h"
 #include "control/platform/Platform.h"
 
 #include <cstdint>
@@ -75,7 +78,7 @@ public:
     [[nodiscard]] HResult GetBalance(long* balance) override;
 
     [[nodiscard]] HResult SetNotify(std::function<void()> notify) override;
-    [[nodiscard]] bool GetEvent(long* code) override;
+    [[nodiscard]] bool GetEvent(long* code, long* param) override;
 
     [[nodiscard]] HResult GetInputPinFormat(const std::shared_ptr<IFilter>& filter, bool* hasPin,
         WaveFormat* format, bool* exactWaveFormat) override;
@@ -86,60 +89,69 @@ public:
 private:
     enum class Mode {
         Empty, // nothing rendered (or the rendering was taken apart)
-        Parked, // rendered, READY, at parkedPosition_ (stopped, or not played yet)
-        Paused, // PAUSED after having played
+        Parked, // rendered, not playing, at parkedPositionNs_ (stopped, or not played yet)
+        Paused, // paused after having played
         Playing,
-        Failed, // stopped by an error, READY, at parkedPosition_
+        Failed, // stopped by an error, at parkedPositionNs_
     };
     struct Entry {
         std::shared_ptr<GstElementFilter> filter;
         std::string name;
         bool chain = false; // made by RenderFile rather than added by the caller
+        bool retired = false; // its pipeline was retired: only listed until it is removed
+    };
+    struct Event {
+        long code;
+        long param;
     };
 
     explicit GstFilterGraph(GMainContext* context);
-    [[nodiscard]] bool Initialize();
+    [[nodiscard]] bool NewPipeline();
+    void RetirePipeline();
 
     [[nodiscard]] HResult AddEntry(
         std::shared_ptr<GstElementFilter> filter, const std::string& name, bool chain);
-    void RemoveEntry(std::size_t index);
     [[nodiscard]] std::size_t IndexOf(const IFilter* filter) const;
     [[nodiscard]] HResult BuildChain(const std::string& path);
-    void InstallDeviceWatch(GstElement* renderer);
 
-    [[nodiscard]] HResult Preroll();
-    [[nodiscard]] HResult SeekTo(std::int64_t positionNs, double rate);
+    void Post(PipelineWorker::Job job);
+    void PostPreroll(const std::string& path);
+    void PostPlay(bool seek);
+    void PostSeek();
     void Park(Mode mode);
+    [[nodiscard]] bool Settling() const;
+    [[nodiscard]] bool WaitPrerolled();
     void ApplyLevels();
     [[nodiscard]] bool IsActive() const { return mode_ == Mode::Paused || mode_ == Mode::Playing; }
     [[nodiscard]] std::int64_t QueryPositionNs();
-    void NextGeneration();
 
     static gboolean OnBusMessage(GstBus* bus, GstMessage* message, gpointer data);
     void HandleMessage(GstMessage* message);
-    void Fail();
-    void QueueEvent(long code);
+    void Fail(long code, long param);
+    void QueueEvent(long code, long param);
     void ScheduleNotify();
     static gboolean OnScheduledNotify(gpointer data);
 
     GRef<GMainContext> context_;
     GRef<GstElement> pipeline_;
-    GRef<GstBus> bus_;
     std::shared_ptr<Shared> shared_;
+    std::unique_ptr<PipelineWorker> worker_;
     AttachedSource busWatch_;
     AttachedSource scheduledNotify_;
+    bool started_ = false; // the worker has been given the pipeline
 
     std::vector<Entry> entries_;
     GRef<GstElement> renderer_; // of the current rendering
-    GRef<GstElement> decoder_;
     GRef<GstElement> gainStage_;
-    GRef<GstCaps> rendererCaps_; // negotiated at the renderer while the graph last ran
-    std::string rendererDevice_; // the named device the renderer must stay on; empty for the default
-    PadProbe deviceWatch_;
+    GRef<GstCaps> rendererCaps_; // negotiated at the renderer by the preroll
     SignalConnection padAdded_;
     SignalConnection noMorePads_;
 
     Mode mode_ = Mode::Empty;
+    bool prerolled_ = false; // the worker has reported the rendering's preroll
+    bool prerollWaited_ = false; // a query has already waited for that report
+    bool failureReported_ = false; // of the current rendering or run
+    HResult renderStatus_ = S_OK_STATUS; // a failure: the rendered file does not play
     std::int64_t parkedPositionNs_ = 0;
     std::int64_t lastPositionNs_ = 0;
     std::int64_t durationNs_ = -1; // -1: unknown
@@ -147,7 +159,7 @@ private:
     long level_ = 0;
     long balance_ = 0;
 
-    std::deque<long> events_;
+    std::deque<Event> events_;
     std::function<void()> notify_;
 };
 

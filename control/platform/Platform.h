@@ -20,12 +20,12 @@ namespace sonarel {
 using HResult = dsp::HResult;
 using dsp::E_FAIL_STATUS;
 using dsp::E_OUTOFMEMORY_STATUS;
-using dsp::S_OK_STATUS;
 using dsp::Failed;
+using dsp::S_OK_STATUS;
 
 // Status codes of the graph layer beyond the generic ones.
 inline constexpr HResult E_NOT_FOUND_STATUS = static_cast<HResult>(0x80070490); // no such filter
-inline constexpr HResult E_TIMEOUT_STATUS = static_cast<HResult>(0x800705B4);   // preroll did not finish
+inline constexpr HResult E_TIMEOUT_STATUS = static_cast<HResult>(0x800705B4); // preroll did not finish
 inline constexpr HResult E_UNSUPPORTED_STATUS = static_cast<HResult>(0x80040265); // cannot render the file
 
 // Reference time: 100 ns units, as every position, duration and seek target of the graph.
@@ -46,10 +46,17 @@ public:
     virtual ~IFilter() = default;
 };
 
-// The graph-event codes that the control acts on: the file played to its end; the graph failed
-// while running (a decoding error, or its named device went away) and has stopped, silent.
+// The graph-event codes that the control acts on, each with a parameter: the file played to its end;
+// the graph broke off while running (a decoding error) and has stopped, silent; the renderer's device
+// (or the sound server) went away and the graph has stopped; and, found after the call that asked
+// for it returned, the rendered file does not play, or a transport command failed (parameter: the
+// failure status).
 inline constexpr long EC_COMPLETE = 1;
 inline constexpr long EC_ERRORABORT = 3;
+inline constexpr long EC_DEVICE_LOST = 0x1F;
+inline constexpr long EC_USER = 0x8000;
+inline constexpr long EC_RENDER_FAILED = EC_USER + 1;
+inline constexpr long EC_COMMAND_FAILED = EC_USER + 2;
 
 // One stream's graph. Created once per stream and reused across opens.
 class IFilterGraph {
@@ -65,11 +72,13 @@ public:
 
     // Builds the file's source chain (demuxing, decoding, conversion, resampling) through the filters
     // already in the graph (the DSP filter, then the renderer; without a renderer, a default renderer
-    // named "Default DirectSound Device" is added) and prerolls it, with a bounded wait so that a broken
-    // file fails instead of hanging. The path is UTF-8.
+    // named "Default DirectSound Device" is added). A failure here means the chain cannot be built;
+    // whether the file plays is found out afterwards, without blocking the caller, and a file that
+    // does not is reported as EC_RENDER_FAILED. The path is UTF-8.
     [[nodiscard]] virtual HResult RenderFile(const std::string& path) = 0;
 
-    // Transport.
+    // Transport. Each returns at once; a command that fails on its way is reported as
+    // EC_COMMAND_FAILED (or EC_RENDER_FAILED / EC_DEVICE_LOST when that is why).
     [[nodiscard]] virtual HResult Run() = 0;
     [[nodiscard]] virtual HResult Pause() = 0;
     [[nodiscard]] virtual HResult Stop() = 0;
@@ -89,15 +98,16 @@ public:
     [[nodiscard]] virtual HResult GetBalance(long* balance) = 0;
 
     // Graph events. While a notification is set, the graph calls it on the control's thread whenever
-    // events are waiting; an empty function clears it. GetEvent fetches one waiting event without
-    // waiting and returns false when none is left.
+    // events are waiting; an empty function clears it. GetEvent fetches one waiting event and its
+    // parameter without waiting and returns false when none is left.
     [[nodiscard]] virtual HResult SetNotify(std::function<void()> notify) = 0;
-    [[nodiscard]] virtual bool GetEvent(long* code) = 0;
+    [[nodiscard]] virtual bool GetEvent(long* code, long* param) = 0;
 
     // The format that arrives at the given filter's first input pin, when that pin is connected.
     // E_NOT_FOUND_STATUS when the filter has no input pin; another failure when it has no negotiated
     // format. Fills *format and *exactWaveFormat (false when the format cannot be expressed as the
-    // 18-byte wave format, e.g. float or more than two channels with a channel mask).
+    // 18-byte wave format, e.g. float or more than two channels with a channel mask, and while the
+    // rendered file is still being opened and nothing is negotiated yet).
     [[nodiscard]] virtual HResult GetInputPinFormat(
         const std::shared_ptr<IFilter>& filter, bool* hasPin, WaveFormat* format, bool* exactWaveFormat)
         = 0;
@@ -124,7 +134,7 @@ struct MediaDetection {
     enum class Failure { None, Open, Length, NoAudio };
     Failure failure = Failure::None;
     double firstStreamSeconds = 0; // length of the file's first stream
-    WaveFormat audio;              // format of the first audio stream (block align, bytes/s unused)
+    WaveFormat audio; // format of the first audio stream (block align, bytes/s unused)
 };
 
 class IMediaDetector {
@@ -139,8 +149,9 @@ class IDspModule {
 public:
     virtual ~IDspModule() = default;
     // Creates the DSP filter and its control interface.
-    [[nodiscard]] virtual HResult CreateFilter(std::shared_ptr<IFilter>* filter,
-        std::shared_ptr<dsp::IDspFilterControl>* control) = 0;
+    [[nodiscard]] virtual HResult CreateFilter(
+        std::shared_ptr<IFilter>* filter, std::shared_ptr<dsp::IDspFilterControl>* control)
+        = 0;
 };
 
 using TimerId = unsigned int;

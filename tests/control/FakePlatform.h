@@ -73,6 +73,7 @@ public:
     Transport transport = Transport::Stopped;
     std::vector<std::pair<std::string, std::shared_ptr<IFilter>>> filters;
     std::deque<long> events;
+    std::deque<long> eventParams; // the parameters of the first events, 0 for the others
     std::function<void()> notify;
     std::vector<std::string> searchedNames;
 
@@ -212,13 +213,19 @@ public:
         notify = std::move(function);
         return S_OK_STATUS;
     }
-    bool GetEvent(long* code) override
+    bool GetEvent(long* code, long* param) override
     {
         if (events.empty()) {
             return false;
         }
         *code = events.front();
         events.pop_front();
+        if (param != nullptr) {
+            *param = eventParams.empty() ? 0 : eventParams.front();
+        }
+        if (!eventParams.empty()) {
+            eventParams.pop_front();
+        }
         return true;
     }
     HResult GetInputPinFormat(

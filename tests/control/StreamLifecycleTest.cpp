@@ -58,7 +58,8 @@ TEST_F(ControlTest, OpenBuildsTheGraphInOrder)
     EXPECT_THAT(*log,
         ElementsAre("CreateGraph", "AddFilter KV Audio Render", "LoadDspModule libSonarelDsp.so",
             "AddFilter KV DC-DSP Filter", "SetActive 1", "ResetStages", "AddStage -1 1", "AddStage -1 8",
-            "GetStage 0", "EnableStage 1 1", "GetStage 1", "EnableStage 8 1", "RenderFile " + file));
+            "GetStage 0", "EnableStage 1 1", "GetStage 1", "EnableStage 8 1", "RenderFile " + file,
+            "SetNotify"));
     EXPECT_THAT(listener.Take(), ElementsAre("State(2,0,3)"));
     EXPECT_EQ(fake->devices[0].binds, 1);
 
@@ -70,7 +71,7 @@ TEST_F(ControlTest, OpenBuildsTheGraphInOrder)
         ElementsAre("Stop", "RemoveFilter KV Audio Render", "RemoveFilter KV DC-DSP Filter",
             "RemoveFilter source", "LoadDspModule libSonarelDsp.so", "AddFilter KV DC-DSP Filter",
             "SetActive 1", "ResetStages", "AddStage -1 1", "AddStage -1 8", "GetStage 0", "EnableStage 1 1",
-            "GetStage 1", "EnableStage 8 1", "RenderFile " + other));
+            "GetStage 1", "EnableStage 8 1", "RenderFile " + other, "SetNotify"));
     EXPECT_THAT(listener.Take(), ElementsAre("State(2,3,1)", "State(2,0,3)"));
 }
 
@@ -226,13 +227,36 @@ TEST_F(ControlTest, OtherGraphEventsAreDrainedWithoutEffect)
     EXPECT_THAT(listener.Take(), IsEmpty());
 }
 
-TEST_F(ControlTest, AGraphThatFailedWhilePlayingLeavesTheStreamStoppedWithoutCompletion)
+TEST_F(ControlTest, FailuresFoundAfterTheCallLeaveTheStreamStoppedWithTheirText)
 {
-    Open(0, 1);
+    // The graph finds these after the call that asked for the work has returned.
+    const struct {
+        long code;
+        long param;
+        const char* error; // nullptr: stopped without an error (a file that broke off while playing)
+    } cases[] = {
+        { EC_ERRORABORT, 0, nullptr },
+        { EC_DEVICE_LOST, 0, "Error(0,0,Audio device lost)" },
+        { EC_RENDER_FAILED, E_UNSUPPORTED_STATUS, "Error(0,-2147220891,Render file failed)" },
+        { EC_COMMAND_FAILED, E_FAIL_STATUS, "Error(0,-2147467259,Can't exec graph command)" },
+    };
+    for (const auto& failure : cases) {
+        Open(0, 1);
+        listener.Take();
+        Graph().eventParams = { failure.param };
+        Graph().PostEvent(failure.code);
+        if (failure.error != nullptr) {
+            EXPECT_THAT(listener.Take(), ElementsAre(failure.error, "State(0,2,1)")) << failure.code;
+        } else {
+            EXPECT_THAT(listener.Take(), ElementsAre("State(0,2,1)")) << failure.code;
+        }
+        EXPECT_EQ(State(0), STATE_STOPPED);
+    }
+    // A stream opened without playing hears of a file that does not play as well.
+    Open(0, 0);
     listener.Take();
-    Graph().PostEvent(EC_ERRORABORT);
-    EXPECT_THAT(listener.Take(), ElementsAre("State(0,2,1)"));
-    EXPECT_EQ(State(0), STATE_STOPPED);
+    Graph().PostEvent(EC_RENDER_FAILED);
+    EXPECT_THAT(listener.Take(), ElementsAre("Error(0,0,Render file failed)", "State(0,3,1)"));
 }
 
 TEST_F(ControlTest, ListenerMayCloseTheStreamInsideOnComplete)

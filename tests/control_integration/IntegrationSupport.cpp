@@ -5,6 +5,7 @@
 #include <glib.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -47,10 +48,18 @@ bool SoundServerReady()
     return reachable;
 }
 
+bool SinkExists(const std::string& sink)
+{
+    const std::string sinks = Shell("pactl list short sinks 2>/dev/null");
+    return sinks.find("\t" + sink + "\t") != std::string::npos;
+}
+
 std::unique_ptr<MonitorRecorder> Record(const std::string& sink)
 {
     auto recorder = std::make_unique<MonitorRecorder>(sink);
-    if (!recorder->Start()) {
+    if (!SinkExists(sink)) {
+        ADD_FAILURE() << "the sound server has no sink " << sink;
+    } else if (!recorder->Start()) {
         ADD_FAILURE() << "cannot record " << sink << ": " << recorder->Error();
     }
     return recorder;
@@ -66,6 +75,14 @@ bool Silent(MonitorRecorder& recorder)
 {
     (void)recorder.Stop();
     return IsSilent(recorder.Samples(), kSilenceDbfs);
+}
+
+std::size_t NonZeroSamples(MonitorRecorder& recorder)
+{
+    (void)recorder.Stop();
+    const std::vector<std::int16_t> samples = recorder.Samples();
+    return static_cast<std::size_t>(
+        std::count_if(samples.begin(), samples.end(), [](std::int16_t sample) { return sample != 0; }));
 }
 
 void Pump(std::chrono::milliseconds duration)

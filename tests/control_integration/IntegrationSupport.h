@@ -32,12 +32,18 @@ inline constexpr const char* ZONE3 = "Zone 3 (zone3)";
 // Whether PULSE_SERVER names a reachable server; a test that needs one fails with a hint otherwise.
 [[nodiscard]] bool SoundServerReady();
 
-// Recording a zone's monitor (the sink's name, e.g. "zone2"): started, and the test failed when it
-// cannot start; stopped and measured over its sounding span.
+// Whether the server has a sink of that name. Servers differ where one is missing (PipeWire records
+// silence from a missing monitor instead of failing), so the tests ask rather than assume.
+[[nodiscard]] bool SinkExists(const std::string& sink);
+
+// Recording a zone's monitor (the sink's name, e.g. "zone2"): started, and the test failed when the
+// sink is missing or the recorder cannot start; stopped and measured over its sounding span.
 [[nodiscard]] std::unique_ptr<MonitorRecorder> Record(const std::string& sink);
 [[nodiscard]] SoundLevels StopAndMeasure(MonitorRecorder& recorder);
 // Nothing above the silence threshold reached the zone.
 [[nodiscard]] bool Silent(MonitorRecorder& recorder);
+// How many samples that are not exactly zero reached the zone.
+[[nodiscard]] std::size_t NonZeroSamples(MonitorRecorder& recorder);
 
 // Runs the thread's main context (where the control delivers everything) for a while, or until
 // `done` holds; true when it held in time.

@@ -65,7 +65,7 @@ TEST(MediaDetectTest, EveryOfferedFormatIsMeasuredWithin100ms)
         short bits = 0;
         std::int32_t bytesPerSecond = 0;
         const double start = NowMs();
-        ASSERT_TRUE(control->MediaDetect(
+        ASSERT_TRUE(control->MediaDetectBlocking(
             path.c_str(), &duration, &channels, &blockAlign, &rate, &bits, &bytesPerSecond))
             << reference.file;
         EXPECT_LT(NowMs() - start, 5000) << reference.file;
@@ -119,7 +119,8 @@ TEST(MediaDetectTest, AFileIsMeasuredByWhatItHoldsNotByItsName)
     EventLog log;
     std::unique_ptr<sonarel::ISonarel> control = sonarel::CreateSonarel(&log);
     std::int32_t duration = 0;
-    EXPECT_TRUE(control->MediaDetect(path.c_str(), &duration, nullptr, nullptr, nullptr, nullptr, nullptr));
+    EXPECT_TRUE(
+        control->MediaDetectBlocking(path.c_str(), &duration, nullptr, nullptr, nullptr, nullptr, nullptr));
     EXPECT_EQ(duration, 10000);
     std::remove(path.c_str());
 }
@@ -133,8 +134,8 @@ TEST(MediaDetectTest, FilesThatDoNotPlayFailInBoundedTime)
         const std::string path = *file != '\0' ? Media(file) : MissingMedia();
         std::int32_t duration = -1;
         const double start = NowMs();
-        EXPECT_FALSE(
-            control->MediaDetect(path.c_str(), &duration, nullptr, nullptr, nullptr, nullptr, nullptr))
+        EXPECT_FALSE(control->MediaDetectBlocking(
+            path.c_str(), &duration, nullptr, nullptr, nullptr, nullptr, nullptr))
             << file;
         EXPECT_LT(NowMs() - start, 6000) << file;
         ASSERT_EQ(log.events.size(), 1U) << file;

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <utility>
 
@@ -35,6 +36,27 @@ MonitorRecorder::~MonitorRecorder()
     StopChild();
 }
 
+namespace {
+
+// Whether `pactl list short sources` names the source; true when the server cannot be asked (parec
+// then says why it cannot record).
+bool SourceExists(const std::string& source)
+{
+    FILE* pipe = popen("pactl list short sources 2>/dev/null", "r");
+    if (pipe == nullptr)
+        return true;
+    std::string listing;
+    char buffer[4096];
+    std::size_t read = 0;
+    while ((read = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        listing.append(buffer, read);
+    if (pclose(pipe) != 0)
+        return true;
+    return listing.find("\t" + source + "\t") != std::string::npos;
+}
+
+} // namespace
+
 bool MonitorRecorder::Start(std::chrono::milliseconds timeout)
 {
     m_error.clear();
@@ -47,6 +69,12 @@ bool MonitorRecorder::Start(std::chrono::milliseconds timeout)
         m_bytes.clear();
         m_gotData = false;
         m_eof = false;
+    }
+
+    // PipeWire records silence from a missing monitor instead of failing: ask the server first.
+    if (!SourceExists(m_sink + ".monitor")) {
+        m_error = "the sound server has no source " + m_sink + ".monitor";
+        return false;
     }
 
     int ends[2];
