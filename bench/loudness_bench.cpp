@@ -4,15 +4,25 @@
 // does not depend on what else the machine does.
 //
 //   loudness_bench [file] [runs]     (default: a 5-minute MP3 made with ffmpeg in /tmp; 5 runs)
+//   loudness_bench many DIR          every file in DIR (scripts/make-test-media --many 534 DIR gives
+//                                    the 1,600 files of eight players' start-up lists) through the
+//                                    program's own background worker, as it measures them at start-up:
+//                                    the wall time until all are measured, and the CPU it took. Run
+//                                    schedule_onset_bench beside it to see the players' onsets.
 
 #include "control/LoudnessMeter.h"
+#include "players/LoudnessWorker.h"
 
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -28,8 +38,53 @@ double ProcessCpuSeconds()
 
 } // namespace
 
+namespace {
+
+int MeasureFolder(const std::string& folder)
+{
+    std::vector<std::string> paths;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        if (entry.is_regular_file())
+            paths.push_back(entry.path().string());
+    }
+    std::sort(paths.begin(), paths.end());
+    std::mutex mutex;
+    std::condition_variable finished;
+    int done = 0;
+    int total = 0;
+    const std::string cache = "/tmp/tessaly-loudness-bench.cache";
+    std::filesystem::remove(cache);
+    const double cpu = ProcessCpuSeconds();
+    const auto wall = std::chrono::steady_clock::now();
+    {
+        LoudnessWorker worker(
+            [](const std::string& path, sonarel::LoudnessMeasurement* measurement,
+                const std::atomic<bool>* cancel) {
+                return sonarel::MeasureLoudness(path.c_str(), measurement, cancel);
+            },
+            cache,
+            [&](int filesDone, int filesTotal) {
+                const std::lock_guard lock(mutex);
+                done = filesDone;
+                total = filesTotal;
+                finished.notify_all();
+            });
+        worker.Request(paths);
+        std::unique_lock lock(mutex);
+        finished.wait(lock, [&] { return total > 0 && done == total; });
+    }
+    const double wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - wall).count();
+    std::printf("%zu files measured in the background in %.1f s wall, %.1f s CPU\n", paths.size(),
+        wallSeconds, ProcessCpuSeconds() - cpu);
+    return 0;
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
+    if (argc > 2 && std::string(argv[1]) == "many")
+        return MeasureFolder(argv[2]);
     std::string path = argc > 1 ? argv[1] : "/tmp/tessaly-loudness-bench.mp3";
     const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
     if (argc <= 1) {

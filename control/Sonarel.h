@@ -153,6 +153,17 @@ public:
     virtual bool GetStreamFile(short hStreamId, char16_t* pszFileName, short nNameLen) = 0;
     // The control is headless and shows nothing: the host shows its own about box.
     virtual void AboutBox() = 0;
+
+    // Levels beyond the volume, inside the stream (never the sound server's), both back at 0 dB with
+    // every open. A gain in dB, -40 to +30, that evens out a file's loudness (samples saturate rather
+    // than wrap); and an attenuation in dB, 0 to 60, that lowers the stream under another one and
+    // glides to its new value over glideMs (0 to 10000) without a click. A control that has no such
+    // levels refuses them.
+    virtual bool SetLoudnessGain(short /*hStreamId*/, double /*dGainDb*/) { return false; }
+    virtual bool SetDuck(short /*hStreamId*/, double /*dAttenuationDb*/, std::int32_t /*nGlideMs*/)
+    {
+        return false;
+    }
 };
 
 // The control on the real media framework. The listener may be null and must outlive the control.

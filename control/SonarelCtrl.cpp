@@ -36,6 +36,8 @@ constexpr const char* ERR_GET_POSITION = "Get stream position failed";
 constexpr const char* ERR_SET_POSITION = "Set stream position failed";
 constexpr const char* ERR_SET_BALANCE = "Set balance failed";
 constexpr const char* ERR_SET_VOLUME = "Set volume failed";
+constexpr const char* ERR_SET_LOUDNESS = "Set loudness gain failed";
+constexpr const char* ERR_SET_DUCK = "Set duck failed";
 constexpr const char* ERR_GET_BALANCE = "Get balance failed";
 constexpr const char* ERR_GET_VOLUME = "Get volume failed";
 constexpr const char* ERR_GET_AMPLIFY = "Get audio amplify failed";
@@ -838,6 +840,45 @@ bool CSonarelCtrl::SetVolume(short hStreamId, short nVolume)
     }
     if (Failed(stream.graph->PutVolume(VolumeToLevel(nVolume)))) {
         RaiseError(hStreamId, 0, ERR_SET_VOLUME);
+        return false;
+    }
+    return true;
+}
+
+bool CSonarelCtrl::SetLoudnessGain(short hStreamId, double dGainDb)
+{
+    if (!CheckId(hStreamId)) {
+        return false;
+    }
+    StreamRecord& stream = Stream(hStreamId);
+    if (!stream.graph) {
+        return false;
+    }
+    const HResult status = stream.graph->PutTrim(dGainDb);
+    if (Failed(status)) {
+        RaiseError(
+            hStreamId, 0, status == dsp::E_INVALIDARG_STATUS ? ERR_INVALID_PARAMETER : ERR_SET_LOUDNESS);
+        return false;
+    }
+    return true;
+}
+
+bool CSonarelCtrl::SetDuck(short hStreamId, double dAttenuationDb, std::int32_t nGlideMs)
+{
+    if (!CheckId(hStreamId)) {
+        return false;
+    }
+    StreamRecord& stream = Stream(hStreamId);
+    if (!stream.graph) {
+        return false;
+    }
+    if (nGlideMs < 0) {
+        RaiseError(hStreamId, 0, ERR_INVALID_PARAMETER);
+        return false;
+    }
+    const HResult status = stream.graph->PutDuck(dAttenuationDb, static_cast<unsigned>(nGlideMs));
+    if (Failed(status)) {
+        RaiseError(hStreamId, 0, status == dsp::E_INVALIDARG_STATUS ? ERR_INVALID_PARAMETER : ERR_SET_DUCK);
         return false;
     }
     return true;

@@ -85,6 +85,8 @@ public:
     bool GetStreamAudioDev(short hStreamId, char16_t* pszDevName, short nDevNameLen) override;
     bool GetStreamFile(short hStreamId, char16_t* pszFileName, short nNameLen) override;
     void AboutBox() override;
+    bool SetLoudnessGain(short hStreamId, double dGainDb) override;
+    bool SetDuck(short hStreamId, double dAttenuationDb, std::int32_t nGlideMs) override;
 
 private:
     // True for ids 0 to 7; otherwise raises the invalid-id error with stream -1.

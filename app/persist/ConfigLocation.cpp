@@ -83,6 +83,20 @@ std::string ConfigurationPath()
     return ConfigurationPath(ConfigLocation::FromEnvironment());
 }
 
+std::string UserCacheFolder()
+{
+    std::string base = EnvironmentValue("XDG_CACHE_HOME");
+    if (base.empty() || base.front() != '/') {
+        const std::string home = HomeFolder(ConfigLocation::FromEnvironment());
+        if (home.empty() || home.front() != '/')
+            return {};
+        base = WithSlash(home) + ".cache";
+    }
+    const std::string folder = WithSlash(base) + "tessaly/";
+    CreatePrivateFolder(folder);
+    return folder;
+}
+
 bool IsWritableFolder(const std::string& folder)
 {
     // Creating a file needs write and search permission on the folder; AT_EACCESS asks for the

@@ -33,5 +33,10 @@ struct ConfigLocation {
 // ConfigurationPath(ConfigLocation::FromEnvironment()).
 [[nodiscard]] std::string ConfigurationPath();
 
+// The user's cache folder for the program, $XDG_CACHE_HOME/tessaly/ ($HOME/.cache/tessaly/ when the
+// variable is unset or not absolute), ending with '/' and created with mode 0700 when missing; empty
+// when no folder is known.
+[[nodiscard]] std::string UserCacheFolder();
+
 // Whether the process may create files in the folder.
 [[nodiscard]] bool IsWritableFolder(const std::string& folder);

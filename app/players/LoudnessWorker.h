@@ -24,6 +24,14 @@ inline constexpr double LOUDNESS_CEILING_DBTP = -1.0;
 // ceiling; 0 for a silent file. Kept within what the engine can apply.
 [[nodiscard]] double NormalisationGainDb(double integratedLufs, double truePeakDbtp);
 
+// Where the players find each file's loudness gain.
+class ILoudnessGains {
+public:
+    virtual ~ILoudnessGains() = default;
+    // The gain for the file as it is now; nothing while it is not measured (or cannot be).
+    [[nodiscard]] virtual std::optional<double> GainDb(const std::string& path) const = 0;
+};
+
 // Measures files' loudness in the background, once per file content, and remembers the results in a
 // cache file across runs.
 //
@@ -31,7 +39,7 @@ inline constexpr double LOUDNESS_CEILING_DBTP = -1.0;
 // thread measures one file at a time at the lowest priority and reports its progress through the
 // listener, on the worker thread: the listener must hand it over to its own thread. The destructor
 // cancels the file in work, waits for the worker and writes the cache.
-class LoudnessWorker {
+class LoudnessWorker final : public ILoudnessGains {
 public:
     using Meter = std::function<sonarel::LoudnessResult(
         const std::string& path, sonarel::LoudnessMeasurement* measurement, const std::atomic<bool>* cancel)>;
@@ -39,14 +47,14 @@ public:
     using ProgressListener = std::function<void(int done, int total)>;
 
     LoudnessWorker(Meter meter, std::string cacheFile, ProgressListener progress);
-    ~LoudnessWorker();
+    ~LoudnessWorker() override;
     LoudnessWorker(const LoudnessWorker&) = delete;
     LoudnessWorker& operator=(const LoudnessWorker&) = delete;
 
     // Queues the files for a look: those measured at their current content are only counted.
     void Request(const std::vector<std::string>& paths);
     // The gain for the file as it is now; nothing while it is not measured (or cannot be).
-    [[nodiscard]] std::optional<double> GainDb(const std::string& path) const;
+    [[nodiscard]] std::optional<double> GainDb(const std::string& path) const override;
 
 private:
     void Run();

@@ -5,6 +5,8 @@
 #include "persist/TextConversions.h"
 #include "players/AsRunLog.h"
 #include "players/Clock.h"
+#include "players/Ducking.h"
+#include "players/LoudnessWorker.h"
 #include "players/MessageSink.h"
 #include "players/PlayerView.h"
 #include "players/Poster.h"
@@ -67,6 +69,7 @@ PlayerController::PlayerController(Players& players, sonarel::ISonarel& control,
 void PlayerController::BeginPlay(int player, const std::string& path)
 {
     const auto index = static_cast<std::size_t>(player);
+    m_aboutToSound[index] = false;
     m_lastOpened[index] = path;
     m_lastError[index].clear();
     ++m_playSerial[index];
@@ -81,8 +84,12 @@ bool PlayerController::OpenFile(int player, const std::string& path)
     // the user must learn that the zone is silent because its device is missing.
     NoteDevice(
         player, !opened && !setting.Device.empty() && !m_control.IsAudioDeviceExist(setting.Device.c_str()));
-    if (opened)
+    m_streamOpen[static_cast<std::size_t>(player)] = false;
+    if (opened) {
         ApplySettings(player);
+        m_streamOpen[static_cast<std::size_t>(player)] = true;
+        ApplyLevels(player, true);
+    }
     return opened;
 }
 
@@ -127,12 +134,22 @@ bool PlayerController::StartRow(int player, int row)
     return PlayRow(player, row);
 }
 
-bool PlayerController::PrepareRow(int player, int row)
+bool PlayerController::PrepareRow(int player, int row, std::int64_t startsAtMs)
 {
     if (!Players::IsPlayer(player) || !m_players.Slot(player).List.IsRow(row))
         return false;
     const bool opened = OpenFile(player, m_players.Slot(player).List.Row(row).Path);
     MarkRowFile(player, row, opened);
+    if (opened && startsAtMs >= 0 && m_players.Slot(player).Setting.DuckDb > 0) {
+        const std::uint64_t serial = m_playSerial[static_cast<std::size_t>(player)];
+        const auto delay = std::max<std::int64_t>(0, startsAtMs - DUCK_LEAD_MS - m_clock.NowMs());
+        m_poster.PostAfter(static_cast<int>(std::min<std::int64_t>(delay, 60'000)), [this, player, serial] {
+            if (serial != m_playSerial[static_cast<std::size_t>(player)])
+                return;
+            m_aboutToSound[static_cast<std::size_t>(player)] = true;
+            UpdateDucking();
+        });
+    }
     return opened;
 }
 
@@ -211,6 +228,48 @@ void PlayerController::ApplySettings(int player)
     (void)m_control.SetVolume(StreamOf(player), ToShort(setting.Volume));
     (void)m_control.SetBalance(StreamOf(player), ToShort(setting.Balance));
     (void)m_control.SetAudioAmplify(StreamOf(player), setting.Amplify);
+    if (m_streamOpen[static_cast<std::size_t>(player)])
+        ApplyLevels(player, false);
+    UpdateDucking();
+}
+
+void PlayerController::ApplyLevels(int player, bool opened)
+{
+    const auto index = static_cast<std::size_t>(player);
+    const PlayerSetting& setting = m_players.Slot(player).Setting;
+    const std::string& file = m_lastOpened[index];
+    double gain = 0.0;
+    if (setting.EvenLoudness) {
+        const std::optional<double> measured
+            = m_loudness != nullptr ? m_loudness->GainDb(file) : std::optional<double>();
+        if (measured)
+            gain = *measured;
+        else if (opened)
+            m_log.Write(player, file, "loudness not measured yet: plays unchanged");
+    }
+    if (gain != 0.0 || !opened)
+        (void)m_control.SetLoudnessGain(StreamOf(player), gain);
+    // An open starts without a reduction; one that applies already is taken at once.
+    const std::int32_t duck = DuckTargets(m_players, m_aboutToSound)[index];
+    if (duck != 0 || !opened)
+        (void)m_control.SetDuck(StreamOf(player), duck, 0);
+    m_duckApplied[index] = duck;
+}
+
+void PlayerController::UpdateDucking()
+{
+    const std::array<std::int32_t, PLAYER_COUNT> targets = DuckTargets(m_players, m_aboutToSound);
+    for (int player = 0; player < PLAYER_COUNT; ++player) {
+        const auto index = static_cast<std::size_t>(player);
+        const std::int32_t target = targets[index];
+        if (target == m_duckApplied[index])
+            continue;
+        // A stream that holds no file takes its reduction when its next file opens.
+        if (m_streamOpen[index])
+            (void)m_control.SetDuck(
+                StreamOf(player), target, target > m_duckApplied[index] ? DUCK_DOWN_MS : DUCK_UP_MS);
+        m_duckApplied[index] = target;
+    }
 }
 
 void PlayerController::StopPlayer(int player)
@@ -218,8 +277,12 @@ void PlayerController::StopPlayer(int player)
     if (!Players::IsPlayer(player))
         return;
     m_control.CloseStream(StreamOf(player));
+    m_streamOpen[static_cast<std::size_t>(player)] = false;
+    m_aboutToSound[static_cast<std::size_t>(player)] = false;
     ++m_playSerial[static_cast<std::size_t>(player)];
     SetState(player, PLAYER_STOPPED);
+    // An announcer that was only about to sound changes no state, but lets the music back up.
+    UpdateDucking();
     if (player == m_current) {
         m_view.ShowPosition(0);
         static const std::string noElapsed = DurationText(0);
@@ -612,8 +675,11 @@ void PlayerController::OnElapsedChanged(short hStreamId, std::int32_t lElapsed)
 
 void PlayerController::SetState(int player, PlayerState state)
 {
+    const bool changed = m_players.Slot(player).State != state;
     m_players.Slot(player).State = state;
     UpdateStatus(player);
+    if (changed)
+        UpdateDucking();
 }
 
 void PlayerController::UpdateStatus(int player)

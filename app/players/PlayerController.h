@@ -10,6 +10,7 @@
 
 class IAsRunLog;
 class IClock;
+class ILoudnessGains;
 class IMessageSink;
 class IPlayerView;
 class IPoster;
@@ -51,11 +52,15 @@ public:
 
     // Where completions, failures and returns of timed players are told; not owned, may be null.
     void SetTimedPlayback(ITimedPlayback* timed) { m_timed = timed; }
+    // Where the gains of players with even loudness come from; not owned, may be null (no file is
+    // measured then, and each plays unchanged).
+    void SetLoudnessGains(const ILoudnessGains* gains) { m_loudness = gains; }
 
     // Opens the file on the player's device, applies its output settings and plays it. False, with
     // nothing played, when the control could not open it.
     bool PlayFile(int player, const std::string& path);
-    // Volume, balance and amplification of the player's setting to its stream.
+    // Volume, balance and amplification of the player's setting to its stream; the loudness gain and
+    // the reductions under announcements follow the settings too.
     void ApplySettings(int player);
     void StopPlayer(int player);
     void PausePlayer(int player);
@@ -71,7 +76,9 @@ public:
     // player's settings, so that StartPrepared only has to start it; the player's state does not
     // change until then. SelectScheduledRow selects just this row, shows it and focuses the list.
     bool StartRow(int player, int row);
-    bool PrepareRow(int player, int row);
+    // startsAtMs: when the row will be started (milliseconds since the epoch), so that the music an
+    // announcement lowers can glide down in time; -1 when not known.
+    bool PrepareRow(int player, int row, std::int64_t startsAtMs = -1);
     bool StartPrepared(int player);
     void SelectScheduledRow(int player, int row);
     // Handles at once a completion or a failure of the player's stream that is still queued, so that
@@ -147,6 +154,11 @@ private:
     void BeginPlay(int player, const std::string& path);
     bool OpenFile(int player, const std::string& path);
     void SetState(int player, PlayerState state);
+    // The file's loudness gain, and the player's reduction under announcements, to a stream just
+    // opened (whose levels start at 0 dB) or open already.
+    void ApplyLevels(int player, bool opened);
+    // Glides every open stream to the reduction that the running announcers give it.
+    void UpdateDucking();
     void UpdateStatus(int player);
     void SelectRowAndPlay(int player, int row);
     // Plays the row's file and marks the row missing, or not, by what the open found.
@@ -167,6 +179,13 @@ private:
     const IClock& m_clock;
     IAsRunLog& m_log;
     ITimedPlayback* m_timed = nullptr;
+    const ILoudnessGains* m_loudness = nullptr;
+    // The reduction each stream was last given, in dB, and whether it holds a file (opened, not yet
+    // closed: playing, paused, or opened ahead of its second).
+    std::array<std::int32_t, PLAYER_COUNT> m_duckApplied {};
+    std::array<bool, PLAYER_COUNT> m_streamOpen {};
+    // Announcers whose opened row starts within the lead of a level change.
+    std::array<bool, PLAYER_COUNT> m_aboutToSound {};
     int m_current = 0;
     std::array<bool, PLAYER_COUNT> m_deviceAbsent {};
     // Whether the player's device has been looked at yet: the first look tells "not connected",

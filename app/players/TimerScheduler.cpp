@@ -407,7 +407,7 @@ void TimerScheduler::PrepareNext(int player, const LocalSecond& next)
     RowKey key = KeyOf(player, row);
     if (IsPrepared(player, key))
         return;
-    if (m_controller.PrepareRow(player, row))
+    if (m_controller.PrepareRow(player, row, static_cast<std::int64_t>(next.when) * 1000))
         track.prepared = std::move(key);
     else
         track.prepared.reset();

@@ -69,6 +69,12 @@ CTessalyDlg::Environment CTessalyDlg::DefaultEnvironment()
     environment.SupportUrl = std::string(ABOUT_SUPPORT_URL);
     environment.HomeUrl = std::string(ABOUT_HOME_URL);
     environment.AutostartEntry = AutostartEntryPath();
+    environment.MeasureLoudness = [](const std::string& path, sonarel::LoudnessMeasurement* measurement,
+                                      const std::atomic<bool>* cancel) {
+        return sonarel::MeasureLoudness(path.c_str(), measurement, cancel);
+    };
+    if (const std::string cache = UserCacheFolder(); !cache.empty())
+        environment.LoudnessCache = cache + "loudness.cache";
     environment.ProgramPath
         = environment.ProgramFolder.empty() ? std::string() : environment.ProgramFolder + "Tessaly";
     environment.CreateControl
@@ -138,6 +144,21 @@ bool CTessalyDlg::OnInitDialog()
     m_controller
         = std::make_unique<PlayerController>(m_players, *m_control, view, Messages(), poster, clock, *m_log);
     m_relay.SetTarget(m_controller.get());
+    if (m_env.MeasureLoudness) {
+        m_loudness = std::make_unique<LoudnessWorker>(
+            m_env.MeasureLoudness, m_env.LoudnessCache, [this](int done, int total) {
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, done, total] {
+                        m_loudnessProgress = done < total
+                            ? QStringLiteral("Measuring loudness %1/%2").arg(done).arg(total)
+                            : QString();
+                        ShowStatusMessage();
+                    },
+                    Qt::QueuedConnection);
+            });
+        m_controller->SetLoudnessGains(m_loudness.get());
+    }
     m_scheduler = std::make_unique<TimerScheduler>(
         m_players, *m_controller, *m_control, timers, clock, Messages(), *m_log);
 
@@ -164,6 +185,7 @@ bool CTessalyDlg::OnInitDialog()
     if (m_env.StartTimers)
         RestoreTimers();
     ShowAutostartState();
+    RequestLoudness();
 
     ShowClock();
     if (m_env.AutomaticUpdateCheck)
@@ -387,9 +409,31 @@ void CTessalyDlg::ShowSaveProblem(const std::string& problem)
     if (!problem.empty())
         std::fprintf(stderr, "Tessaly: the configuration is not saved to %s: %s\n", m_env.ConfigPath.c_str(),
             problem.c_str());
-    if (m_panes.statusBar)
-        m_panes.statusBar->SetItemText(CStatusWnd::ITEM_MESSAGE,
-            problem.empty() ? QString() : QStringLiteral("Setup not saved: %1").arg(ToQString(problem)));
+    ShowStatusMessage();
+}
+
+void CTessalyDlg::ShowStatusMessage()
+{
+    if (!m_panes.statusBar)
+        return;
+    m_panes.statusBar->SetItemText(CStatusWnd::ITEM_MESSAGE,
+        !m_saveProblem.empty() ? QStringLiteral("Setup not saved: %1").arg(ToQString(m_saveProblem))
+                               : m_loudnessProgress);
+}
+
+void CTessalyDlg::RequestLoudness()
+{
+    if (!m_loudness)
+        return;
+    std::vector<std::string> paths;
+    for (const PlayerSlot& slot : m_players) {
+        if (!slot.Setting.EvenLoudness)
+            continue;
+        for (const PlayListEntry& row : slot.List.Rows())
+            paths.push_back(row.Path);
+    }
+    if (!paths.empty())
+        m_loudness->Request(paths);
 }
 
 int CTessalyDlg::CurrentPlayer() const
@@ -578,6 +622,7 @@ void CTessalyDlg::AddFiles(const QStringList& paths)
     dialog.exec();
     RegroupCurrentList();
     ScheduleSave();
+    RequestLoudness();
 }
 
 void CTessalyDlg::DropFiles(const QStringList& paths)
@@ -634,6 +679,7 @@ void CTessalyDlg::OnPlayerSetting()
         m_controller->ApplySettings(player);
     }
     m_controller->CheckDevices(false);
+    RequestLoudness();
 }
 
 void CTessalyDlg::OnSchedulePolicy()
@@ -669,6 +715,7 @@ void CTessalyDlg::OnImportList()
     progress.Hide();
     if (imported) {
         RegroupCurrentList();
+        RequestLoudness();
         std::string message = "Program import successful!";
         if (notFound > 0)
             message += "\n" + std::to_string(notFound) + (notFound == 1 ? " file was" : " files were")

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "players/Clock.h"
+#include "players/LoudnessWorker.h"
 #include "players/PlayerTimers.h"
 #include "players/PlayerView.h"
 #include "players/Players.h"
@@ -95,6 +96,10 @@ public:
         // The desktop session's autostart entry, and the program it starts.
         std::string AutostartEntry;
         std::string ProgramPath;
+        // Measures a file's loudness for the players with even loudness; empty: no file is measured
+        // (they play unchanged). The cache file keeps the results between runs; empty: none.
+        LoudnessWorker::Meter MeasureLoudness;
+        std::string LoudnessCache;
     };
     [[nodiscard]] static Environment DefaultEnvironment();
 
@@ -181,6 +186,10 @@ private:
     // Every few seconds: whether absent devices and missing files have come back.
     void RecheckMissing();
     void ShowSaveProblem(const std::string& problem);
+    // The status bar's message: a save problem first, else the loudness worker's progress.
+    void ShowStatusMessage();
+    // Asks the loudness worker for every file of the players with even loudness.
+    void RequestLoudness();
     void OnToggleAutostart();
     void ShowAutostartState();
     void OnPlayerSetting();
@@ -222,7 +231,11 @@ private:
     bool m_configurationRead = false;
     // What the last failed save said, so that it is told once and not at every retry.
     std::string m_saveProblem;
+    // "Measuring loudness 37/1600" while the worker has files to look at.
+    QString m_loudnessProgress;
     int m_clockTicks = 0;
+    // Goes before the controller that asks it for gains; reports its progress to this window.
+    std::unique_ptr<LoudnessWorker> m_loudness;
     // Last, so that it goes first: its workers may still be reporting to this window.
     std::unique_ptr<CVersionUpdate> m_checker;
 };

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <type_traits>
 
 namespace sonarel::gst {
 
@@ -22,8 +23,17 @@ namespace {
         gfloat volume;
         gfloat left;
         gfloat right;
+        gfloat trim;
+        gfloat duckTarget;
+        guint duckGlideMs;
+        gboolean duckChanged;
         // Set up from the caps on the streaming thread.
         Side sides[MAX_CHANNELS];
+        gint rate;
+        // The streaming thread's own: where the duck stands, and how it moves on per frame.
+        gfloat duckNow;
+        gfloat duckStep;
+        guint64 duckFramesLeft;
     };
 
     struct GainStageClass {
@@ -81,6 +91,7 @@ namespace {
             }
             self->sides[channel] = side;
         }
+        self->rate = GST_AUDIO_INFO_RATE(info);
         return TRUE;
     }
 
@@ -110,6 +121,34 @@ namespace {
         }
     }
 
+    gint16 Saturated(gfloat value)
+    {
+        return static_cast<gint16>(std::clamp(std::lrint(value), -32768L, 32767L));
+    }
+
+    // Gains that may pass 1 and a duck that may be moving: one frame at a time, each sample scaled by
+    // its channel's gain and the duck where it stands at that frame.
+    template <typename Sample>
+    void ProcessGliding(Sample* samples, gsize count, int channels, const gfloat* gains,
+        GainStageInstance* self, gfloat target)
+    {
+        const auto stride = static_cast<gsize>(channels);
+        for (gsize i = 0; i + stride <= count; i += stride) {
+            if (self->duckFramesLeft > 0) {
+                self->duckNow = --self->duckFramesLeft == 0 ? target : self->duckNow + self->duckStep;
+            }
+            const gfloat duck = self->duckNow;
+            for (gsize channel = 0; channel < stride; ++channel) {
+                const gfloat scaled = static_cast<gfloat>(samples[i + channel]) * gains[channel] * duck;
+                if constexpr (std::is_same_v<Sample, gint16>) {
+                    samples[i + channel] = Saturated(scaled);
+                } else {
+                    samples[i + channel] = scaled;
+                }
+            }
+        }
+    }
+
     GstFlowReturn TransformInPlace(GstBaseTransform* transform, GstBuffer* buffer)
     {
         GainStageInstance* self = Self(transform);
@@ -123,27 +162,63 @@ namespace {
         const gfloat volume = self->volume;
         const gfloat left = self->left;
         const gfloat right = self->right;
+        const gfloat trim = self->trim;
+        const gfloat target = self->duckTarget;
+        const guint glideMs = self->duckGlideMs;
+        const bool duckChanged = self->duckChanged != FALSE;
+        self->duckChanged = FALSE;
         GST_OBJECT_UNLOCK(transform);
+
+        if (duckChanged) {
+            const auto frames
+                = static_cast<guint64>(glideMs) * static_cast<guint64>(std::max(self->rate, 1)) / 1000;
+            self->duckFramesLeft = frames;
+            if (frames == 0) {
+                self->duckNow = target;
+            } else {
+                self->duckStep = (target - self->duckNow) / static_cast<gfloat>(frames);
+            }
+        }
 
         gfloat gains[MAX_CHANNELS];
         gint32 fixedGains[MAX_CHANNELS];
+        bool attenuating = self->duckFramesLeft == 0;
         for (int channel = 0; channel < channels; ++channel) {
             const Side side = self->sides[channel];
-            gains[channel] = volume * (side == Side::Left ? left : side == Side::Right ? right : 1.0F);
-            fixedGains[channel]
-                = std::clamp(static_cast<gint32>(std::lround(gains[channel] * Q15_ONE)), 0, Q15_ONE);
+            gains[channel] = volume * trim * (side == Side::Left ? left : side == Side::Right ? right : 1.0F);
+            attenuating = attenuating && gains[channel] * self->duckNow <= 1.0F;
+            fixedGains[channel] = std::clamp(
+                static_cast<gint32>(std::lround(gains[channel] * self->duckNow * Q15_ONE)), 0, Q15_ONE);
         }
 
         GstMapInfo map;
         if (!gst_buffer_map(buffer, &map, GST_MAP_READWRITE)) {
             return GST_FLOW_ERROR;
         }
-        if (GST_AUDIO_INFO_FORMAT(info) == GST_AUDIO_FORMAT_S16) {
+        const bool s16 = GST_AUDIO_INFO_FORMAT(info) == GST_AUDIO_FORMAT_S16;
+        if (!attenuating) {
+            if (s16) {
+                ProcessGliding(reinterpret_cast<gint16*>(map.data), map.size / sizeof(gint16), channels,
+                    gains, self, target);
+            } else {
+                ProcessGliding(reinterpret_cast<gfloat*>(map.data), map.size / sizeof(gfloat), channels,
+                    gains, self, target);
+            }
+        } else if (s16) {
             ProcessS16(reinterpret_cast<gint16*>(map.data), map.size / sizeof(gint16), channels, fixedGains);
         } else {
+            for (int channel = 0; channel < channels; ++channel) {
+                gains[channel] *= self->duckNow;
+            }
             ProcessF32(reinterpret_cast<gfloat*>(map.data), map.size / sizeof(gfloat), channels, gains);
         }
         gst_buffer_unmap(buffer, &map);
+
+        // Back at unity once a glide up has ended: the stage steps aside again.
+        if (self->duckFramesLeft == 0 && self->duckNow == 1.0F && volume == 1.0F && left == 1.0F
+            && right == 1.0F && trim == 1.0F && target == 1.0F) {
+            gst_base_transform_set_passthrough(transform, TRUE);
+        }
         return GST_FLOW_OK;
     }
 
@@ -171,6 +246,14 @@ namespace {
         self->volume = 1.0F;
         self->left = 1.0F;
         self->right = 1.0F;
+        self->trim = 1.0F;
+        self->duckTarget = 1.0F;
+        self->duckGlideMs = 0;
+        self->duckChanged = FALSE;
+        self->rate = 0;
+        self->duckNow = 1.0F;
+        self->duckStep = 0.0F;
+        self->duckFramesLeft = 0;
         std::fill(std::begin(self->sides), std::end(self->sides), Side::Neither);
         gst_base_transform_set_in_place(GST_BASE_TRANSFORM(instance), TRUE);
         gst_base_transform_set_passthrough(GST_BASE_TRANSFORM(instance), TRUE);
@@ -200,6 +283,30 @@ GRef<GstElement> CreateGainStage()
     return GRef<GstElement>::Adopt(GST_ELEMENT(g_object_new(GainStageType(), nullptr)));
 }
 
+namespace {
+
+    // Leaves passthrough once any level is off unity; only the streaming thread goes back to it, once
+    // a glide has ended, so that no glide is cut short.
+    void LeavePassthroughUnlessUnity(GstElement* stage, bool unity)
+    {
+        if (!unity) {
+            gst_base_transform_set_passthrough(GST_BASE_TRANSFORM(stage), FALSE);
+        }
+    }
+
+    bool AtUnity(const GainStageInstance* self)
+    {
+        return self->volume == 1.0F && self->left == 1.0F && self->right == 1.0F && self->trim == 1.0F
+            && self->duckTarget == 1.0F;
+    }
+
+    gfloat FactorOfDb(double db)
+    {
+        return static_cast<gfloat>(std::pow(10.0, db / 20.0));
+    }
+
+} // namespace
+
 void SetGainStageLevels(GstElement* stage, long level, long balance)
 {
     GainStageInstance* self = Self(stage);
@@ -211,9 +318,35 @@ void SetGainStageLevels(GstElement* stage, long level, long balance)
     self->volume = volume;
     self->left = left;
     self->right = right;
+    const bool unity = AtUnity(self);
     GST_OBJECT_UNLOCK(stage);
-    gst_base_transform_set_passthrough(
-        GST_BASE_TRANSFORM(stage), volume == 1.0F && left == 1.0F && right == 1.0F);
+    LeavePassthroughUnlessUnity(stage, unity);
+}
+
+void SetGainStageTrim(GstElement* stage, double gainDb)
+{
+    GainStageInstance* self = Self(stage);
+    const gfloat trim = gainDb == 0.0 ? 1.0F : FactorOfDb(std::clamp(gainDb, -40.0, 30.0));
+    GST_OBJECT_LOCK(stage);
+    self->trim = trim;
+    const bool unity = AtUnity(self);
+    GST_OBJECT_UNLOCK(stage);
+    LeavePassthroughUnlessUnity(stage, unity);
+}
+
+void SetGainStageDuck(GstElement* stage, double attenuationDb, unsigned glideMs)
+{
+    GainStageInstance* self = Self(stage);
+    const gfloat target = attenuationDb <= 0.0 ? 1.0F : FactorOfDb(-std::min(attenuationDb, 60.0));
+    GST_OBJECT_LOCK(stage);
+    const bool changed = target != self->duckTarget;
+    self->duckTarget = target;
+    self->duckGlideMs = glideMs;
+    self->duckChanged = self->duckChanged || changed ? TRUE : FALSE;
+    const bool unity = AtUnity(self);
+    GST_OBJECT_UNLOCK(stage);
+    // A glide back to unity must still be played out by the streaming thread.
+    LeavePassthroughUnlessUnity(stage, unity && !changed);
 }
 
 } // namespace sonarel::gst

@@ -37,6 +37,10 @@ namespace {
     constexpr const char* COMMAND_FAILED_MESSAGE = "sonarel-command-failed";
 
     constexpr long MIN_LEVEL = -10000;
+    constexpr double MIN_TRIM_DB = -40.0;
+    constexpr double MAX_TRIM_DB = 30.0;
+    constexpr double MAX_DUCK_DB = 60.0;
+    constexpr unsigned MAX_GLIDE_MS = 10000;
     constexpr long NO_PARAM = 0;
     constexpr long MAX_BALANCE = 10000;
     constexpr std::int64_t NS_PER_REFTIME = 100;
@@ -485,6 +489,8 @@ HResult GstFilterGraph::RenderFile(const std::string& path)
     rate_ = 1.0;
     level_ = 0;
     balance_ = 0;
+    trimDb_ = 0.0;
+    duckDb_ = 0.0;
     prerolled_ = false;
     prerollWaited_ = false;
     failureReported_ = false;
@@ -704,6 +710,8 @@ void GstFilterGraph::ApplyLevels()
 {
     if (gainStage_) {
         SetGainStageLevels(gainStage_.get(), level_, balance_);
+        SetGainStageTrim(gainStage_.get(), trimDb_);
+        SetGainStageDuck(gainStage_.get(), duckDb_, 0);
     }
 }
 
@@ -872,6 +880,32 @@ HResult GstFilterGraph::PutVolume(long level)
     }
     level_ = level;
     ApplyLevels();
+    return S_OK_STATUS;
+}
+
+HResult GstFilterGraph::PutTrim(double gainDb)
+{
+    if (!(gainDb >= MIN_TRIM_DB && gainDb <= MAX_TRIM_DB)) {
+        return dsp::E_INVALIDARG_STATUS;
+    }
+    if (!gainStage_) {
+        return E_FAIL_STATUS;
+    }
+    trimDb_ = gainDb;
+    SetGainStageTrim(gainStage_.get(), trimDb_);
+    return S_OK_STATUS;
+}
+
+HResult GstFilterGraph::PutDuck(double attenuationDb, unsigned glideMs)
+{
+    if (!(attenuationDb >= 0.0 && attenuationDb <= MAX_DUCK_DB) || glideMs > MAX_GLIDE_MS) {
+        return dsp::E_INVALIDARG_STATUS;
+    }
+    if (!gainStage_) {
+        return E_FAIL_STATUS;
+    }
+    duckDb_ = attenuationDb;
+    SetGainStageDuck(gainStage_.get(), duckDb_, glideMs);
     return S_OK_STATUS;
 }
 

@@ -73,6 +73,8 @@ public:
     [[nodiscard]] HResult GetRate(double* rate) override;
 
     [[nodiscard]] HResult PutVolume(long level) override;
+    [[nodiscard]] HResult PutTrim(double gainDb) override;
+    [[nodiscard]] HResult PutDuck(double attenuationDb, unsigned glideMs) override;
     [[nodiscard]] HResult GetVolume(long* level) override;
     [[nodiscard]] HResult PutBalance(long balance) override;
     [[nodiscard]] HResult GetBalance(long* balance) override;
@@ -158,6 +160,8 @@ private:
     double rate_ = 1.0;
     long level_ = 0;
     long balance_ = 0;
+    double trimDb_ = 0.0;
+    double duckDb_ = 0.0;
 
     std::deque<Event> events_;
     std::function<void()> notify_;

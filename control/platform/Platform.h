@@ -96,6 +96,10 @@ public:
     [[nodiscard]] virtual HResult GetVolume(long* level) = 0;
     [[nodiscard]] virtual HResult PutBalance(long balance) = 0;
     [[nodiscard]] virtual HResult GetBalance(long* balance) = 0;
+    // A gain in dB on top of the volume (-40..+30), and an attenuation in dB (0..60) that glides to
+    // its new value over glideMs. Both start at 0 with every file.
+    [[nodiscard]] virtual HResult PutTrim(double gainDb) = 0;
+    [[nodiscard]] virtual HResult PutDuck(double attenuationDb, unsigned glideMs) = 0;
 
     // Graph events. While a notification is set, the graph calls it on the control's thread whenever
     // events are waiting; an empty function clears it. GetEvent fetches one waiting event and its

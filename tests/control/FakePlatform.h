@@ -204,6 +204,16 @@ public:
         *value = balance;
         return balanceResult;
     }
+    HResult PutTrim(double gainDb) override
+    {
+        log_->push_back("PutTrim " + std::to_string(gainDb));
+        return volumeResult;
+    }
+    HResult PutDuck(double attenuationDb, unsigned glideMs) override
+    {
+        log_->push_back("PutDuck " + std::to_string(attenuationDb) + " " + std::to_string(glideMs));
+        return volumeResult;
+    }
     HResult SetNotify(std::function<void()> function) override
     {
         log_->push_back(function ? "SetNotify" : "ClearNotify");

@@ -611,3 +611,142 @@ TEST_F(ProgramRunTest, AZoneAndAFileThatComeUpLatePlayThereOnlyAndTheSetupSurviv
 }
 
 } // namespace
+
+namespace {
+
+// Announcements over music and even loudness, as a site sets them up: on Zone 1 music plays and an
+// announcement of another player lowers it by 12 dB while it sounds; Zone 2's music is untouched; on
+// Zone 3 a player with even loudness plays two files 12 dB apart. No click: the timers come back.
+TEST_F(ProgramRunTest, AnnouncementsLowerTheirZonesMusicAndEvenLoudnessEvensTheFiles)
+{
+    constexpr int LEAD = 12;
+    constexpr double MUSIC_HZ = 440.0;
+    constexpr double ANNOUNCEMENT_HZ = 1200.0;
+    constexpr double OTHER_MUSIC_HZ = 660.0;
+    constexpr int ANNOUNCEMENT_AT = 5;
+    constexpr int ANNOUNCEMENT_SECONDS = 3;
+    const auto make = [&](const std::string& name, double frequency, int seconds, double amplitude) {
+        ChildProcess ffmpeg;
+        ASSERT_TRUE(ffmpeg.Start(
+            { "ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
+                "sine=f=" + std::to_string(frequency) + ":d=" + std::to_string(seconds)
+                    + ",volume=" + std::to_string(amplitude * 8) + ",pan=stereo|c0=c0|c1=c0",
+                "-c:a", "pcm_s16le", (work / name).string() }))
+            << ffmpeg.Error();
+        ASSERT_TRUE(ffmpeg.Wait(60s));
+        ASSERT_TRUE(ffmpeg.ExitedWith(0)) << ffmpeg.ErrorOutput();
+    };
+    ASSERT_NO_FATAL_FAILURE(make("music.wav", MUSIC_HZ, 14, 0.25));
+    ASSERT_NO_FATAL_FAILURE(make("announcement.wav", ANNOUNCEMENT_HZ, ANNOUNCEMENT_SECONDS, 0.25));
+    ASSERT_NO_FATAL_FAILURE(make("other.wav", OTHER_MUSIC_HZ, 14, 0.25));
+    ASSERT_NO_FATAL_FAILURE(make("loud.wav", 880.0, 4, 0.5));
+    ASSERT_NO_FATAL_FAILURE(make("quiet.wav", 880.0, 4, 0.125));
+
+    if (const int left = SecondsToMidnight(std::time(nullptr)); left < LEAD + 30)
+        std::this_thread::sleep_for(std::chrono::seconds(left + 1));
+    const std::time_t begin = std::time(nullptr) + LEAD;
+    {
+        const auto player = [&](int id, int zone, const std::string& extra,
+                                const std::vector<std::pair<std::string, std::time_t>>& rows) {
+            std::string text = "<Player ID=\"" + std::to_string(id) + "\" Name=\"P" + std::to_string(id)
+                + "\" Device=\"" + DeviceOf(zone)
+                + "\" Volume=\"100\" Balance=\"0\" Amplify=\"1.000000\" Timer=\"1\"" + extra + ">\n"
+                + EVERY_DAY + "\n";
+            for (const auto& [file, at] : rows)
+                text += "<File Path=\"" + (work / file).string() + "\" BeginTime=\"" + ClockText(at)
+                    + "\"/>\n";
+            return text + "</Player>\n";
+        };
+        std::ofstream(work / "Tessaly.cfg")
+            << "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<KVConfig Version=\"1.0.0\">\n"
+            << player(0, 0, "", { { "music.wav", begin } })
+            << player(1, 0, " Duck=\"12\"", { { "announcement.wav", begin + ANNOUNCEMENT_AT } })
+            << player(2, 1, "", { { "other.wav", begin } })
+            << player(3, 2, " Loudness=\"1\"", { { "loud.wav", begin }, { "quiet.wav", begin + 6 } })
+            << "</KVConfig>\n";
+    }
+
+    ASSERT_TRUE(x.Start()) << x.Error();
+    std::vector<std::unique_ptr<MonitorRecorder>> zones;
+    for (const char* sink : { "zone1", "zone2", "zone3" }) {
+        zones.push_back(std::make_unique<MonitorRecorder>(sink));
+        ASSERT_TRUE(zones.back()->Start()) << zones.back()->Error();
+    }
+    ASSERT_TRUE(program.Start(ProgramCommand())) << program.Error();
+    ASSERT_NE(x.WaitForWindowOf(program, 90s, MAIN_MIN_WIDTH, MAIN_MIN_HEIGHT), 0UL) << x.Error();
+    std::this_thread::sleep_until(WallClock::from_time_t(begin + 15));
+    for (const auto& zone : zones)
+        EXPECT_TRUE(zone->Stop()) << zone->Error();
+    ASSERT_TRUE(program.Running()) << program.Outcome();
+    program.Stop(SIGTERM, 15s);
+
+    // Levels of one tone in 100 ms windows, from the zone's first sound (the music's begin second).
+    constexpr std::size_t WINDOW = RATE / 10;
+    const auto windows = [&](const std::vector<std::int16_t>& samples, double frequency) {
+        const SoundLevels levels = MeasureRms(samples, MonitorRecorder::kChannels, kSilenceDbfs);
+        std::vector<double> dB;
+        for (std::size_t first = levels.firstFrame; first + WINDOW <= levels.firstFrame + levels.frames;
+             first += WINDOW)
+            dB.push_back(ToneDb(samples, first, WINDOW, 0, frequency));
+        return dB;
+    };
+    const auto at = [](double seconds) { return static_cast<std::size_t>(seconds * 10); };
+
+    const std::vector<double> music = windows(zones[0]->Samples(), MUSIC_HZ);
+    ASSERT_GT(music.size(), at(12.0)) << "the music did not play on Zone 1";
+    const double base = music[at(2.0)];
+    std::cout << "[ measure ] Zone 1 music, dB from its level, every 0.5 s:";
+    for (std::size_t i = 0; i < at(13.0); i += 5)
+        std::cout << " " << std::lround((music[i] - base) * 10) / 10.0;
+    std::cout << "\n";
+    // Where the announcement is heard on the zone, from the same recording.
+    const std::vector<double> announcement = windows(zones[0]->Samples(), ANNOUNCEMENT_HZ);
+    const double loudest = *std::max_element(announcement.begin(), announcement.end());
+    const auto heard = [&](double dB) { return dB > loudest - 20.0; };
+    const auto starts = std::find_if(announcement.begin(), announcement.end(), heard);
+    const auto ends = std::find_if(announcement.rbegin(), announcement.rend(), heard).base();
+    ASSERT_TRUE(starts < ends) << "the announcement was not heard on Zone 1";
+    const auto first = static_cast<std::size_t>(starts - announcement.begin());
+    const auto last = static_cast<std::size_t>(ends - announcement.begin());
+    std::cout << "[ measure ] announcement heard from " << first / 10.0 << " s to " << last / 10.0
+              << " s; the music around its start, every 0.1 s from 0.5 s before:";
+    for (std::size_t i = first - at(0.5); i < first + at(0.6); ++i)
+        std::cout << " " << std::lround((music[i] - base) * 10) / 10.0;
+    std::cout << "\n";
+    // Lowered by 12 dB ± 1 from 400 ms after the announcement is heard to its end; back within a
+    // second of it.
+    for (std::size_t i = first + at(0.4); i < last; ++i)
+        EXPECT_NEAR(music[i] - base, -12.0, 1.0) << "at " << i / 10.0 << " s";
+    for (std::size_t i = last + at(1.0); i < at(12.0); ++i)
+        EXPECT_NEAR(music[i] - base, 0.0, 1.0) << "at " << i / 10.0 << " s";
+    for (std::size_t i = at(0.5); i + at(0.5) < first; ++i)
+        EXPECT_NEAR(music[i] - base, 0.0, 0.5) << "before the announcement, at " << i / 10.0 << " s";
+
+    const std::vector<double> other = windows(zones[1]->Samples(), OTHER_MUSIC_HZ);
+    ASSERT_GT(other.size(), at(12.0));
+    for (std::size_t i = at(0.5); i < at(12.0); ++i)
+        EXPECT_NEAR(other[i], other[at(2.0)], 0.5) << "Zone 2 changed at " << i / 10.0 << " s";
+
+    // The two files of even loudness, 12 dB apart, come out within 1 dB; no peak above -1 dBFS.
+    const std::vector<std::int16_t> third = zones[2]->Samples();
+    const SoundLevels whole = MeasureRms(third, MonitorRecorder::kChannels, kSilenceDbfs);
+    ASSERT_FALSE(whole.rmsDbfs.empty()) << "nothing sounded on Zone 3";
+    const std::size_t split = (whole.firstFrame + static_cast<std::size_t>(5 * RATE)) * 2;
+    const std::vector<std::int16_t> loudPart(
+        third.begin(), third.begin() + static_cast<std::ptrdiff_t>(split));
+    const std::vector<std::int16_t> quietPart(
+        third.begin() + static_cast<std::ptrdiff_t>(split), third.end());
+    const SoundLevels loud = MeasureRms(loudPart, MonitorRecorder::kChannels, kSilenceDbfs);
+    const SoundLevels quiet = MeasureRms(quietPart, MonitorRecorder::kChannels, kSilenceDbfs);
+    ASSERT_FALSE(loud.rmsDbfs.empty());
+    ASSERT_FALSE(quiet.rmsDbfs.empty()) << "the second file did not play";
+    std::cout << "[ measure ] even loudness: " << loud.rmsDbfs[0] << " and " << quiet.rmsDbfs[0]
+              << " dBFS RMS from files 12 dB apart; peaks " << loud.peakDbfs[0] << ", " << quiet.peakDbfs[0]
+              << " dBFS\n";
+    EXPECT_NEAR(loud.rmsDbfs[0], quiet.rmsDbfs[0], 1.0);
+    EXPECT_LE(std::max(loud.peakDbfs[0], quiet.peakDbfs[0]), -1.0);
+    const std::string log = ReadText(work / ("Tessaly-" + DateText(begin) + ".log"));
+    EXPECT_EQ(log.find("loudness not measured yet"), std::string::npos) << log;
+}
+
+} // namespace

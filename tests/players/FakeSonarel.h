@@ -318,6 +318,24 @@ public:
         }
         return false;
     }
+    bool SetLoudnessGain(short hStreamId, double dGainDb) override
+    {
+        if (logCalls) {
+            char text[64];
+            std::snprintf(text, sizeof text, "SetLoudnessGain %d %.1f", hStreamId, dGainDb);
+            Log(text);
+        }
+        return true;
+    }
+    bool SetDuck(short hStreamId, double dAttenuationDb, std::int32_t nGlideMs) override
+    {
+        if (logCalls) {
+            char text[64];
+            std::snprintf(text, sizeof text, "SetDuck %d %.0f %d", hStreamId, dAttenuationDb, nGlideMs);
+            Log(text);
+        }
+        return true;
+    }
     bool GetAudioAmplify(short hStreamId, float*) override
     {
         Log("GetAudioAmplify " + std::to_string(hStreamId));

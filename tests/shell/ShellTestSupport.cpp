@@ -43,6 +43,7 @@ CTessalyDlg::Environment MainWindowRig::Environment()
     environment.AutomaticUpdateCheck = !versionUrl.empty();
     environment.AutostartEntry = AutostartPath();
     environment.ProgramPath = Folder() + "Tessaly";
+    environment.MeasureLoudness = measureLoudness;
     return environment;
 }
 

@@ -118,6 +118,8 @@ struct MainWindowRig {
     // The maker's pages, as a build with addresses has them; clear them for a build without.
     std::string supportUrl = "https://maker.test/support/";
     std::string homeUrl = "https://maker.test/";
+    // Set before Open: measures loudness for players with even loudness; none by default.
+    LoudnessWorker::Meter measureLoudness;
     std::unique_ptr<CTessalyDlg> window;
 
     [[nodiscard]] std::string Folder() const { return folder.path().toStdString() + "/"; }

@@ -6,12 +6,18 @@
 
 #include "players/PlayListEntry.h"
 #include "shell/MainCommands.h"
+#include "shell/panes/StatusWnd.h"
 #include "skin/MenuEx.h"
 #include "support_qt/QtTestApplication.h"
 
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QTest>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 #include <fstream>
 #include <sstream>
@@ -102,6 +108,39 @@ TEST(UnattendedStart, StartWithTheDesktopSessionWritesAndRemovesTheAutostartEntr
     EXPECT_FALSE(entry->isChecked());
     EXPECT_FALSE(std::filesystem::exists(rig.AutostartPath()));
     EXPECT_TRUE(rig.messages.messages.empty());
+}
+
+} // namespace
+
+namespace {
+
+TEST(EvenLoudness, FilesAreMeasuredInTheBackgroundWithTheirProgressInTheStatusBar)
+{
+    MainWindowRig rig;
+    const std::string first = rig.MakeFile("first.mp3");
+    const std::string second = rig.MakeFile("second.mp3");
+    std::ofstream(rig.ConfigPath())
+        << "<KVConfig Version=\"1.0.0\"><Player ID=\"4\" Loudness=\"1\"><File Path=\"" << first
+        << "\"/><File Path=\"" << second << "\"/></Player></KVConfig>";
+    std::atomic<bool> hold { true };
+    std::atomic<int> measured { 0 };
+    rig.measureLoudness = [&](const std::string&, sonarel::LoudnessMeasurement* measurement,
+                              const std::atomic<bool>* cancel) {
+        // The second file waits until the test has seen the progress of the first.
+        while (measured == 1 && hold && !cancel->load())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        ++measured;
+        *measurement = { -24.0, -6.0, 1.0 };
+        return sonarel::LoudnessResult::Measured;
+    };
+    rig.Open();
+    const auto message = [&] {
+        return rig.window->Panes().statusBar->FindItem(CStatusWnd::ITEM_MESSAGE)->text.toStdString();
+    };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return message() == "Measuring loudness 1/2"; }, 5000)) << message();
+    hold = false;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return message().empty(); }, 5000)) << message();
+    EXPECT_EQ(measured, 2);
 }
 
 } // namespace

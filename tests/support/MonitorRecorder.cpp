@@ -26,8 +26,9 @@ std::vector<std::int16_t> ToSamples(const std::vector<char>& bytes)
 
 } // namespace
 
-MonitorRecorder::MonitorRecorder(std::string sink)
+MonitorRecorder::MonitorRecorder(std::string sink, std::string server)
     : m_sink(std::move(sink))
+    , m_server(std::move(server))
 {
 }
 
@@ -40,9 +41,11 @@ namespace {
 
 // Whether `pactl list short sources` names the source; true when the server cannot be asked (parec
 // then says why it cannot record).
-bool SourceExists(const std::string& source)
+bool SourceExists(const std::string& source, const std::string& server)
 {
-    FILE* pipe = popen("pactl list short sources 2>/dev/null", "r");
+    const std::string command = "pactl" + (server.empty() ? std::string() : " '--server=" + server + "'")
+        + " list short sources 2>/dev/null";
+    FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr)
         return true;
     std::string listing;
@@ -72,7 +75,7 @@ bool MonitorRecorder::Start(std::chrono::milliseconds timeout)
     }
 
     // PipeWire records silence from a missing monitor instead of failing: ask the server first.
-    if (!SourceExists(m_sink + ".monitor")) {
+    if (!SourceExists(m_sink + ".monitor", m_server)) {
         m_error = "the sound server has no source " + m_sink + ".monitor";
         return false;
     }
@@ -85,10 +88,11 @@ bool MonitorRecorder::Start(std::chrono::milliseconds timeout)
     UniqueFd readEnd(ends[0]);
     UniqueFd writeEnd(ends[1]);
     // A short latency makes samples arrive promptly and loses little at SIGINT.
-    if (!m_parec.Start({ "parec", "-d", m_sink + ".monitor", "--raw", "--format=s16le",
-                           "--rate=" + std::to_string(kRate), "--channels=" + std::to_string(kChannels),
-                           "--latency-msec=20" },
-            writeEnd.Get())) {
+    std::vector<std::string> command { "parec", "-d", m_sink + ".monitor", "--raw", "--format=s16le",
+        "--rate=" + std::to_string(kRate), "--channels=" + std::to_string(kChannels), "--latency-msec=20" };
+    if (!m_server.empty())
+        command.push_back("--server=" + m_server);
+    if (!m_parec.Start(command, writeEnd.Get())) {
         m_error = m_parec.Error();
         return false;
     }

@@ -25,8 +25,9 @@ public:
     static constexpr int kRate = 44100;
     static constexpr int kChannels = 2;
 
-    // sink is the sink's name (e.g. "zone2"), not its description.
-    explicit MonitorRecorder(std::string sink);
+    // sink is the sink's name (e.g. "zone2"), not its description; server is the sound server to
+    // record on (a PULSE_SERVER value), empty for the one the environment names.
+    explicit MonitorRecorder(std::string sink, std::string server = {});
     ~MonitorRecorder();
     MonitorRecorder(const MonitorRecorder&) = delete;
     MonitorRecorder& operator=(const MonitorRecorder&) = delete;
@@ -51,6 +52,7 @@ private:
     void StopChild();
 
     std::string m_sink;
+    std::string m_server;
     std::string m_error;
     ChildProcess m_parec;
     std::thread m_reader;
