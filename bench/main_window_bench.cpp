@@ -20,7 +20,6 @@
 // also rebuilds the audio engine's plugin registry, as the first start after an install does.
 
 #include "control/Sonarel.h"
-#include "persist/ConfigurationFile.h"
 #include "players/MessageSink.h"
 #include "players/Players.h"
 #include "players/TimerScheduler.h"
@@ -29,6 +28,7 @@
 #include "skin/BaseWnd.h"
 #include "skin/KVSkin.h"
 #include "skin/QtImageDecoder.h"
+#include "storage/ConfigurationFile.h"
 
 #include <QApplication>
 #include <QEvent>

@@ -16,7 +16,6 @@
 // (scripts/sound-server), whose three zones it completes to eight with null sinks of its own, removed
 // again at the end. Needs ffmpeg for the tone.
 
-#include "persist/ConfigurationFile.h"
 #include "players/MessageSink.h"
 #include "players/Players.h"
 #include "shell/MainCommands.h"
@@ -24,6 +23,7 @@
 #include "skin/BaseWnd.h"
 #include "skin/KVSkin.h"
 #include "skin/QtImageDecoder.h"
+#include "storage/ConfigurationFile.h"
 #include "support/ChildProcess.h"
 #include "support/MonitorRecorder.h"
 #include "support/SoundLevel.h"

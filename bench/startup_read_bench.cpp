@@ -6,9 +6,9 @@
 //   startup_read_bench [files-per-player]      (default 200)
 
 #include "control/Sonarel.h"
-#include "persist/ConfigurationFile.h"
 #include "persist/LoadProgress.h"
 #include "players/Players.h"
+#include "storage/ConfigurationFile.h"
 
 #include <algorithm>
 #include <chrono>

@@ -2,12 +2,12 @@
 
 #include "dialogs/EditingDialogSupport.h"
 #include "dialogs/LoadFileDlg.h"
-#include "persist/ProgramListFile.h"
 #include "shell/MainCommands.h"
 #include "skin/CaptionWnd.h"
 #include "skin/KVListCtrl.h"
 #include "skin/MenuEx.h"
 #include "skin/PlayListModel.h"
+#include "storage/ProgramListFile.h"
 #include "support_qt/QtTestApplication.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "StorageFakes.h"
 
-#include "persist/ConfigurationFile.h"
 #include "players/Players.h"
+#include "storage/ConfigurationFile.h"
 
 #include <gmock/gmock.h>
 

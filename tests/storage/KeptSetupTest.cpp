@@ -3,8 +3,8 @@
 
 #include "StorageFakes.h"
 
-#include "persist/ConfigurationFile.h"
 #include "players/Players.h"
+#include "storage/ConfigurationFile.h"
 
 #include <gmock/gmock.h>
 

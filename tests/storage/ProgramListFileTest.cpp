@@ -1,8 +1,8 @@
 #include "StorageFakes.h"
 
-#include "persist/ConfigurationFile.h"
-#include "persist/ProgramListFile.h"
 #include "players/Players.h"
+#include "storage/ConfigurationFile.h"
+#include "storage/ProgramListFile.h"
 
 #include <gmock/gmock.h>
 

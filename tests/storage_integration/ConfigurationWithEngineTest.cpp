@@ -1,7 +1,7 @@
 #include "control/Sonarel.h"
-#include "persist/ConfigurationFile.h"
 #include "persist/LoadProgress.h"
 #include "players/Players.h"
+#include "storage/ConfigurationFile.h"
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>

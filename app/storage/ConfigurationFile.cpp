@@ -1,11 +1,11 @@
-#include "persist/ConfigurationFile.h"
+#include "storage/ConfigurationFile.h"
 
 #include "control/Sonarel.h"
 #include "persist/CalendarDate.h"
-#include "persist/FileElements.h"
 #include "persist/TextConversions.h"
 #include "persist/Xmlparse.h"
 #include "players/Players.h"
+#include "storage/FileElements.h"
 
 #include <charconv>
 #include <cmath>

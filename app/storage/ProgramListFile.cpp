@@ -1,8 +1,8 @@
-#include "persist/ProgramListFile.h"
+#include "storage/ProgramListFile.h"
 
-#include "persist/FileElements.h"
 #include "persist/Xmlparse.h"
 #include "players/PlayList.h"
+#include "storage/FileElements.h"
 
 bool ExportProgramList(const PlayList& list, const std::string& path)
 {

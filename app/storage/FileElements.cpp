@@ -1,4 +1,4 @@
-#include "persist/FileElements.h"
+#include "storage/FileElements.h"
 
 #include "control/Sonarel.h"
 #include "persist/LoadProgress.h"
