@@ -1,6 +1,6 @@
 #include "control/DeviceName.h"
 
-#include "control/TextConversion.h"
+#include "base/Utf.h"
 
 #include <algorithm>
 #include <vector>
@@ -109,7 +109,7 @@ HResult AudioDeviceExists(IPlatform& platform, std::string_view name, bool* exis
         return status;
     }
     ForEachDevice(walk, [&](DeviceEntry&, const std::u16string& deviceName) {
-        *exists = Utf16ToUtf8(deviceName) == name;
+        *exists = base::Utf16ToUtf8(deviceName) == name;
         return !*exists;
     });
     return S_OK_STATUS;
@@ -124,7 +124,7 @@ HResult FindAudioRenderer(IPlatform& platform, std::string_view name, std::share
         return status;
     }
     ForEachDevice(walk, [&](DeviceEntry& entry, const std::u16string& deviceName) {
-        if (Utf16ToUtf8(deviceName) != name) {
+        if (base::Utf16ToUtf8(deviceName) != name) {
             return true;
         }
         if (entry.bindRenderer) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "persist/UniqueFd.h"
+#include "base/UniqueFd.h"
 
 #include <compare>
 #include <string>
@@ -45,5 +45,5 @@ private:
     std::string m_prefix;
     int m_keptDays;
     LogDay m_openDay;
-    UniqueFd m_fd;
+    base::UniqueFd m_fd;
 };

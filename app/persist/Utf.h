@@ -1,26 +1,10 @@
 #pragma once
 
-#include <cstddef>
-#include <string>
-#include <string_view>
+// The XML reader's names for the program's one UTF module (base/Utf.h).
 
-// UTF-8 is the program's in-memory text encoding. These helpers step over it, check it and turn
-// outside encodings into it. A malformed sequence is always taken one byte at a time, so that a
-// scan can never skip an ASCII byte hidden behind a broken lead byte.
+#include "base/Utf.h"
 
-// Length in bytes (1 to 4) of the character that starts at pos: the length of the well-formed
-// UTF-8 sequence there, or 1 for ASCII, a stray continuation byte or any malformed or truncated
-// sequence. Never reaches past the end of the text; pos must be before the end.
-[[nodiscard]] std::size_t Utf8SequenceLength(std::string_view text, std::size_t pos);
-
-[[nodiscard]] bool IsValidUtf8(std::string_view text);
-
-// The text with every byte that does not belong to a well-formed sequence replaced by U+FFFD.
-[[nodiscard]] std::string RepairUtf8(std::string_view text);
-
-// UTF-16 to UTF-8. Surrogate pairs are joined; an unpaired surrogate becomes U+FFFD.
-[[nodiscard]] std::string Utf16ToUtf8(std::u16string_view units);
-
-// UTF-16LE bytes to UTF-8. Surrogate pairs are joined; an unpaired surrogate and a trailing odd
-// byte become U+FFFD.
-[[nodiscard]] std::string Utf16LeToUtf8(std::string_view bytes);
+using base::IsValidUtf8;
+using base::RepairUtf8;
+using base::Utf16LeToUtf8;
+using base::Utf8SequenceLength;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "persist/UniqueFd.h"
+#include "base/UniqueFd.h"
 
 #include <cstdint>
 #include <ctime>
@@ -46,5 +46,5 @@ public:
 private:
     [[nodiscard]] bool Arm();
 
-    UniqueFd m_fd;
+    base::UniqueFd m_fd;
 };

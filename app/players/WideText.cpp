@@ -1,9 +1,9 @@
 #include "players/WideText.h"
 
-#include "persist/Utf.h"
+#include "base/Utf.h"
 
 std::string WideBufferToUtf8(std::u16string_view buffer)
 {
     const std::size_t end = buffer.find(u'\0');
-    return Utf16ToUtf8(buffer.substr(0, end));
+    return base::Utf16ToUtf8(buffer.substr(0, end));
 }

@@ -1,6 +1,6 @@
 #include "XServer.h"
 
-#include "support/UniqueFd.h"
+#include "base/UniqueFd.h"
 
 #include <cerrno>
 #include <csignal>
@@ -53,8 +53,8 @@ bool XServer::Start(std::chrono::milliseconds timeout)
         m_error = std::string("pipe: ") + std::strerror(errno);
         return false;
     }
-    UniqueFd readEnd(ends[0]);
-    UniqueFd writeEnd(ends[1]);
+    base::UniqueFd readEnd(ends[0]);
+    base::UniqueFd writeEnd(ends[1]);
     // The server writes the display number it chose to standard output once it accepts clients.
     if (!m_server.Start({ "Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp" },
             writeEnd.Get())) {
@@ -89,7 +89,7 @@ bool XServer::Start(std::chrono::milliseconds timeout)
 bool XServer::RunTool(
     const std::vector<std::string>& argv, std::string* output, std::chrono::milliseconds timeout)
 {
-    UniqueFd out(OpenOutputFile());
+    base::UniqueFd out(OpenOutputFile());
     if (out.Get() < 0) {
         m_error = std::string("cannot create a file for a tool's output: ") + std::strerror(errno);
         return false;

@@ -1,6 +1,6 @@
 #include "MonitorRecorder.h"
 
-#include "support/UniqueFd.h"
+#include "base/UniqueFd.h"
 
 #include <cerrno>
 #include <csignal>
@@ -85,8 +85,8 @@ bool MonitorRecorder::Start(std::chrono::milliseconds timeout)
         m_error = std::string("pipe: ") + std::strerror(errno);
         return false;
     }
-    UniqueFd readEnd(ends[0]);
-    UniqueFd writeEnd(ends[1]);
+    base::UniqueFd readEnd(ends[0]);
+    base::UniqueFd writeEnd(ends[1]);
     // A short latency makes samples arrive promptly and loses little at SIGINT.
     std::vector<std::string> command { "parec", "-d", m_sink + ".monitor", "--raw", "--format=s16le",
         "--rate=" + std::to_string(kRate), "--channels=" + std::to_string(kChannels), "--latency-msec=20" };
@@ -138,7 +138,7 @@ void MonitorRecorder::StopChild()
 
 void MonitorRecorder::ReadLoop(int fd)
 {
-    UniqueFd readEnd(fd);
+    base::UniqueFd readEnd(fd);
     std::vector<char> buffer(64 * 1024);
     for (;;) {
         const ssize_t n = read(readEnd.Get(), buffer.data(), buffer.size());

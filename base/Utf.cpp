@@ -1,34 +1,37 @@
-#include "persist/Utf.h"
+#include "base/Utf.h"
 
 #include <cstdint>
 
+namespace base {
+
 namespace {
 
-constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
+    constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
+    constexpr char16_t kReplacementUnit = 0xFFFD;
 
-bool InRange(unsigned char c, unsigned char low, unsigned char high)
-{
-    return c >= low && c <= high;
-}
-
-void AppendUtf8(std::string& out, std::uint32_t cp)
-{
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
+    bool InRange(unsigned char c, unsigned char low, unsigned char high)
+    {
+        return c >= low && c <= high;
     }
-}
+
+    void AppendUtf8(std::string& out, std::uint32_t cp)
+    {
+        if (cp < 0x80) {
+            out += static_cast<char>(cp);
+        } else if (cp < 0x800) {
+            out += static_cast<char>(0xC0 | (cp >> 6));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        } else if (cp < 0x10000) {
+            out += static_cast<char>(0xE0 | (cp >> 12));
+            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (cp >> 18));
+            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        }
+    }
 
 } // namespace
 
@@ -113,6 +116,34 @@ std::string RepairUtf8(std::string_view text)
     return out;
 }
 
+std::u16string Utf8ToUtf16(std::string_view text)
+{
+    std::u16string out;
+    out.reserve(text.size());
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[pos]);
+        const std::size_t length = Utf8SequenceLength(text, pos);
+        if (length == 1) {
+            out += lead < 0x80 ? static_cast<char16_t>(lead) : kReplacementUnit;
+            ++pos;
+            continue;
+        }
+        // Well-formed: the lead byte's payload bits, then six bits from each continuation byte.
+        std::uint32_t cp = lead & (0x7F >> length);
+        for (std::size_t i = 1; i < length; ++i)
+            cp = (cp << 6) | (static_cast<unsigned char>(text[pos + i]) & 0x3F);
+        if (cp >= 0x10000) {
+            out += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+            out += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(cp);
+        }
+        pos += length;
+    }
+    return out;
+}
+
 std::string Utf16ToUtf8(std::u16string_view units)
 {
     std::string out;
@@ -139,11 +170,24 @@ std::string Utf16LeToUtf8(std::string_view bytes)
 {
     std::u16string units(bytes.size() / 2, u'\0');
     for (std::size_t i = 0; i < units.size(); ++i) {
-        units[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i])
-            | static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
+        units[i] = static_cast<char16_t>(
+            static_cast<unsigned char>(bytes[2 * i]) | static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
     }
     std::string out = Utf16ToUtf8(units);
     if (bytes.size() % 2 != 0)
         out += kReplacement;
     return out;
 }
+
+std::string TruncateUtf8(std::string_view text, std::size_t maxBytes)
+{
+    if (text.size() <= maxBytes)
+        return std::string(text);
+    std::size_t cut = maxBytes;
+    // Back up to the lead byte of the character that the cut would split.
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+        --cut;
+    return std::string(text.substr(0, cut));
+}
+
+} // namespace base

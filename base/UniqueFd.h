@@ -4,6 +4,8 @@
 
 #include <unistd.h>
 
+namespace base {
+
 // A file descriptor that is closed on every path; moving it hands the descriptor on.
 class UniqueFd {
 public:
@@ -38,3 +40,5 @@ public:
 private:
     int m_fd = -1;
 };
+
+} // namespace base
