@@ -6,20 +6,8 @@
 
 namespace dsp {
 
-using sonarel::gst::GRef;
-
-namespace {
-
-    GRef<GstElement> MakeElement(const char* factory, const char* name)
-    {
-        GRef<GstElement> element = GRef<GstElement>::Adopt(gst_element_factory_make(factory, name));
-        if (!element) {
-            g_warning("The DSP filter needs the GStreamer element \"%s\", which is not installed", factory);
-        }
-        return element;
-    }
-
-} // namespace
+using gstsupport::GRef;
+using gstsupport::MakeElement;
 
 std::shared_ptr<DspChain> DspChain::Create()
 {
@@ -43,9 +31,9 @@ std::shared_ptr<DspChain> DspChain::Create()
     }
 
     std::shared_ptr<DspChain> chain(new DspChain());
-    chain->bin_ = std::move(bin);
-    chain->amplifier_ = std::move(amplifier);
-    chain->equalizer_ = std::move(equalizer);
+    chain->m_bin = std::move(bin);
+    chain->m_amplifier = std::move(amplifier);
+    chain->m_equalizer = std::move(equalizer);
     chain->ApplyAmplification();
     chain->ApplyEqualizer();
     return chain;
@@ -53,39 +41,39 @@ std::shared_ptr<DspChain> DspChain::Create()
 
 void DspChain::SetActive(bool active)
 {
-    active_ = active;
+    m_active = active;
     ApplyAmplification();
     ApplyEqualizer();
 }
 
 void DspChain::ResetStages()
 {
-    amplify_ = {};
-    equalize_ = {};
-    amplification_ = AMPLIFICATION_UNITY;
-    bands_.fill(0);
+    m_amplify = {};
+    m_equalize = {};
+    m_amplification = AMPLIFICATION_UNITY;
+    m_bands.fill(0);
     ApplyAmplification();
     ApplyEqualizer();
 }
 
 HResult DspChain::AddStage(long kind)
 {
-    StageState* stage = kind == STAGE_AMPLIFY ? &amplify_ : kind == STAGE_EQUALIZER ? &equalize_ : nullptr;
-    if (stage == nullptr || stage->present) {
+    StageState* stage = kind == STAGE_AMPLIFY ? &m_amplify : kind == STAGE_EQUALIZER ? &m_equalize : nullptr;
+    if (stage == nullptr || stage->Present) {
         return E_INVALIDARG_STATUS;
     }
-    stage->present = true;
-    stage->enabled = false;
+    stage->Present = true;
+    stage->Enabled = false;
     return S_OK_STATUS;
 }
 
 void DspChain::EnableStage(long kind, bool enable)
 {
     if (kind == STAGE_AMPLIFY) {
-        amplify_.enabled = enable;
+        m_amplify.Enabled = enable;
         ApplyAmplification();
     } else if (kind == STAGE_EQUALIZER) {
-        equalize_.enabled = enable;
+        m_equalize.Enabled = enable;
         ApplyEqualizer();
     }
 }
@@ -95,14 +83,14 @@ HResult DspChain::SetAmplification(long value)
     if (value < 0 || value > AMPLIFICATION_MAX) {
         return E_INVALIDARG_STATUS;
     }
-    amplification_ = value;
+    m_amplification = value;
     ApplyAmplification();
     return S_OK_STATUS;
 }
 
 std::int8_t DspChain::BandGain(long band) const
 {
-    return band >= 0 && band < EQUALIZER_BANDS ? bands_[static_cast<std::size_t>(band)] : 0;
+    return band >= 0 && band < EQUALIZER_BANDS ? m_bands[static_cast<std::size_t>(band)] : 0;
 }
 
 HResult DspChain::SetBandGain(long band, long value)
@@ -114,7 +102,7 @@ HResult DspChain::SetBandGain(long band, long value)
         return S_OK_STATUS;
     }
     const auto index = static_cast<std::size_t>(band);
-    bands_[index] = static_cast<std::int8_t>(std::clamp(value, BAND_GAIN_MIN_DB, BAND_GAIN_MAX_DB));
+    m_bands[index] = static_cast<std::int8_t>(std::clamp(value, BAND_GAIN_MIN_DB, BAND_GAIN_MAX_DB));
     ApplyBand(index);
     return S_OK_STATUS;
 }
@@ -122,16 +110,17 @@ HResult DspChain::SetBandGain(long band, long value)
 void DspChain::ApplyAmplification()
 {
     // `volume` switches itself to passthrough at exactly 1.0.
-    const double factor = Applies(amplify_) ? static_cast<double>(amplification_) / AMPLIFICATION_UNITY : 1.0;
-    g_object_set(amplifier_.get(), "volume", factor, nullptr);
+    const double factor
+        = Applies(m_amplify) ? static_cast<double>(m_amplification) / AMPLIFICATION_UNITY : 1.0;
+    g_object_set(m_amplifier.get(), "volume", factor, nullptr);
 }
 
 void DspChain::ApplyBand(std::size_t band)
 {
     // The equaliser switches itself to passthrough while every band is at 0 dB.
-    const double gain = Applies(equalize_) ? static_cast<double>(bands_[band]) : 0.0;
+    const double gain = Applies(m_equalize) ? static_cast<double>(m_bands[band]) : 0.0;
     GRef<GObject> child = GRef<GObject>::Adopt(
-        gst_child_proxy_get_child_by_index(GST_CHILD_PROXY(equalizer_.get()), static_cast<guint>(band)));
+        gst_child_proxy_get_child_by_index(GST_CHILD_PROXY(m_equalizer.get()), static_cast<guint>(band)));
     if (child) {
         g_object_set(child.get(), "gain", gain, nullptr);
     }
@@ -139,7 +128,7 @@ void DspChain::ApplyBand(std::size_t band)
 
 void DspChain::ApplyEqualizer()
 {
-    for (std::size_t band = 0; band < bands_.size(); ++band) {
+    for (std::size_t band = 0; band < m_bands.size(); ++band) {
         ApplyBand(band);
     }
 }

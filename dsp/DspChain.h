@@ -6,8 +6,8 @@
 // not active. Called on the control's thread only; the elements apply property changes to the audio
 // thread themselves.
 
-#include "control/gst/GRef.h"
 #include "dsp/DspEntry.h"
+#include "gstsupport/GRef.h"
 
 #include <array>
 #include <cstdint>
@@ -20,41 +20,41 @@ public:
     // nullptr when an element's plugin is missing.
     [[nodiscard]] static std::shared_ptr<DspChain> Create();
 
-    [[nodiscard]] GstElement* Bin() const { return bin_.get(); }
+    [[nodiscard]] GstElement* Bin() const { return m_bin.get(); }
 
     void SetActive(bool active);
     void ResetStages();
     [[nodiscard]] HResult AddStage(long kind);
     void EnableStage(long kind, bool enable);
 
-    [[nodiscard]] long Amplification() const { return amplification_; }
+    [[nodiscard]] long Amplification() const { return m_amplification; }
     [[nodiscard]] HResult SetAmplification(long value);
     [[nodiscard]] std::int8_t BandGain(long band) const;
     [[nodiscard]] HResult SetBandGain(long band, long value);
 
 private:
     struct StageState {
-        bool present = false;
-        bool enabled = false;
+        bool Present = false;
+        bool Enabled = false;
     };
 
     DspChain() = default;
     [[nodiscard]] bool Applies(const StageState& stage) const
     {
-        return active_ && stage.present && stage.enabled;
+        return m_active && stage.Present && stage.Enabled;
     }
     void ApplyAmplification();
     void ApplyBand(std::size_t band);
     void ApplyEqualizer();
 
-    sonarel::gst::GRef<GstElement> bin_;
-    sonarel::gst::GRef<GstElement> amplifier_;
-    sonarel::gst::GRef<GstElement> equalizer_;
-    bool active_ = false;
-    StageState amplify_;
-    StageState equalize_;
-    long amplification_ = AMPLIFICATION_UNITY;
-    std::array<std::int8_t, EQUALIZER_BANDS> bands_ {};
+    gstsupport::GRef<GstElement> m_bin;
+    gstsupport::GRef<GstElement> m_amplifier;
+    gstsupport::GRef<GstElement> m_equalizer;
+    bool m_active = false;
+    StageState m_amplify;
+    StageState m_equalize;
+    long m_amplification = AMPLIFICATION_UNITY;
+    std::array<std::int8_t, EQUALIZER_BANDS> m_bands {};
 };
 
 } // namespace dsp

@@ -10,7 +10,7 @@ namespace dsp {
 class DspFilter final : public IDspFilterControl {
 public:
     explicit DspFilter(std::shared_ptr<DspChain> chain)
-        : chain_(std::move(chain))
+        : m_chain(std::move(chain))
     {
     }
     HResult SetActive(long active) override;
@@ -19,8 +19,8 @@ public:
     HResult GetStage(long index, std::shared_ptr<IDspStage>* stage) override;
 
 private:
-    std::shared_ptr<DspChain> chain_;
-    std::vector<std::shared_ptr<IDspStage>> stages_;
+    std::shared_ptr<DspChain> m_chain;
+    std::vector<std::shared_ptr<IDspStage>> m_stages;
 };
 
 } // namespace dsp

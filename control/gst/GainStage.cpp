@@ -228,11 +228,10 @@ namespace {
         gst_element_class_set_static_metadata(elementClass, "Volume and balance", "Filter/Effect/Audio",
             "Applies a stream's volume and balance", "Sonarel");
 
-        GstCaps* caps
-            = gst_caps_from_string("audio/x-raw, format=(string){ " GST_AUDIO_NE(S16) ", " GST_AUDIO_NE(
-                F32) " }, rate=(int)[ 1, max ], channels=(int)[ 1, 64 ], layout=(string)interleaved");
-        gst_audio_filter_class_add_pad_templates(GST_AUDIO_FILTER_CLASS(klass), caps);
-        gst_caps_unref(caps);
+        const GRef<GstCaps> caps = GRef<GstCaps>::Adopt(
+            gst_caps_from_string("audio/x-raw, format=(string){ " GST_AUDIO_NE(S16) ", " GST_AUDIO_NE(
+                F32) " }, rate=(int)[ 1, max ], channels=(int)[ 1, 64 ], layout=(string)interleaved"));
+        gst_audio_filter_class_add_pad_templates(GST_AUDIO_FILTER_CLASS(klass), caps.get());
 
         auto* transformClass = GST_BASE_TRANSFORM_CLASS(klass);
         transformClass->transform_ip = TransformInPlace;

@@ -1,5 +1,6 @@
 #include "control/gst/GstDeviceEnumerator.h"
 
+#include "base/Utf.h"
 #include "control/gst/GRef.h"
 #include "control/gst/GstElementFilter.h"
 #include "control/gst/GstRuntime.h"
@@ -20,19 +21,16 @@ namespace {
     // The stable identifier that other providers publish for a device.
     std::string PropertiesIdentifier(GstDevice* device)
     {
-        GstStructure* properties = gst_device_get_properties(device);
-        if (properties == nullptr) {
+        const StructurePtr properties(gst_device_get_properties(device));
+        if (!properties) {
             return {};
         }
-        std::string identifier;
         for (const char* key : { "node.name", "device.name", "alsa.id" }) {
-            if (const gchar* value = gst_structure_get_string(properties, key)) {
-                identifier = value;
-                break;
+            if (const gchar* value = gst_structure_get_string(properties.get(), key)) {
+                return value;
             }
         }
-        gst_structure_free(properties);
-        return identifier;
+        return {};
     }
 
     std::optional<std::string> FriendlyName(GstDevice* device)
@@ -47,19 +45,6 @@ namespace {
             return description;
         }
         return (description.empty() ? identifier : description) + " (" + identifier + ")";
-    }
-
-    std::u16string Utf16(const std::string& text)
-    {
-        glong written = 0;
-        gunichar2* converted = g_utf8_to_utf16(text.c_str(), -1, nullptr, &written, nullptr);
-        if (converted == nullptr) {
-            return {};
-        }
-        std::u16string result(
-            reinterpret_cast<const char16_t*>(converted), static_cast<std::size_t>(written));
-        g_free(converted);
-        return result;
     }
 
 } // namespace
@@ -89,7 +74,7 @@ HResult GstDeviceEnumerator::Enumerate(std::vector<DeviceEntry>* entries)
                 continue;
             }
             DeviceEntry entry;
-            entry.friendlyName = Utf16(name);
+            entry.friendlyName = base::Utf8ToUtf16(name);
             // A zone of the sound server gets a renderer that the server never moves elsewhere.
             entry.bindRenderer = [sinkName = sink.name](HResult* status) -> std::shared_ptr<IFilter> {
                 GRef<GstElement> element = CreatePulseSink(sinkName.c_str(), false);
@@ -110,16 +95,16 @@ HResult GstDeviceEnumerator::Enumerate(std::vector<DeviceEntry>* entries)
     }
     gst_device_monitor_add_filter(monitor.get(), "Audio/Sink", nullptr);
     const bool started = gst_device_monitor_start(monitor.get()) != FALSE;
-    GList* devices = started ? gst_device_monitor_get_devices(monitor.get()) : nullptr;
+    const ObjectListPtr devices(started ? gst_device_monitor_get_devices(monitor.get()) : nullptr);
     std::set<std::string> listed;
-    for (GList* item = devices; item != nullptr; item = item->next) {
+    for (GList* item = devices.get(); item != nullptr; item = item->next) {
         GstDevice* device = GST_DEVICE(item->data);
         const std::optional<std::string> name = FriendlyName(device);
         if (!name || !listed.insert(*name).second) {
             continue;
         }
         DeviceEntry entry;
-        entry.friendlyName = Utf16(*name);
+        entry.friendlyName = base::Utf8ToUtf16(*name);
         entry.bindRenderer
             = [device = GRef<GstDevice>::Ref(device)](HResult* status) -> std::shared_ptr<IFilter> {
             GRef<GstElement> element
@@ -131,7 +116,6 @@ HResult GstDeviceEnumerator::Enumerate(std::vector<DeviceEntry>* entries)
         };
         entries->push_back(std::move(entry));
     }
-    g_list_free_full(devices, gst_object_unref);
     if (started) {
         gst_device_monitor_stop(monitor.get());
     }

@@ -12,6 +12,11 @@ namespace sonarel::gst {
 
 namespace {
 
+    struct StreamListDeleter {
+        void operator()(GList* streams) const { gst_discoverer_stream_info_list_free(streams); }
+    };
+    using StreamListPtr = std::unique_ptr<GList, StreamListDeleter>;
+
     constexpr GstClockTime DISCOVERER_TIMEOUT = 5 * GST_SECOND;
     constexpr auto DURATION_PROBE_TIMEOUT = std::chrono::seconds(5);
     constexpr double NS_PER_SECOND = 1e9;
@@ -49,14 +54,14 @@ MediaDetection GstMediaDetector::Detect(const std::string& path)
     if (!probe) {
         return DetectWithDiscoverer(path);
     }
-    if (const std::optional<DecodedDepthCache::Entry> known = depths_->Find(probe->kind)) {
+    if (const std::optional<DecodedDepthCache::Entry> known = m_depths->Find(probe->kind)) {
         return known->exact ? FromProbe(*probe, known->bitsPerSample) : DetectWithDiscoverer(path);
     }
     // The first file of its kind: the discoverer answers, and tells whether the fast path may from now on.
     const MediaDetection discovered = DetectWithDiscoverer(path);
     if (discovered.failure == MediaDetection::Failure::None) {
         const MediaDetection fast = FromProbe(*probe, discovered.audio.bitsPerSample);
-        depths_->Store(probe->kind, { SameMeasurement(fast, discovered), discovered.audio.bitsPerSample });
+        m_depths->Store(probe->kind, { SameMeasurement(fast, discovered), discovered.audio.bitsPerSample });
     }
     return discovered;
 }
@@ -67,7 +72,7 @@ std::optional<MediaDetection> GstMediaDetector::DetectFast(const std::string& pa
     if (!probe) {
         return std::nullopt;
     }
-    const std::optional<DecodedDepthCache::Entry> known = depths_->Find(probe->kind);
+    const std::optional<DecodedDepthCache::Entry> known = m_depths->Find(probe->kind);
     if (!known || !known->exact) {
         return std::nullopt;
     }
@@ -94,7 +99,7 @@ MediaDetection GstMediaDetector::DetectWithDiscoverer(const std::string& path)
     if (!info || gst_discoverer_info_get_result(info.get()) != GST_DISCOVERER_OK) {
         return Failure(MediaDetection::Failure::Open);
     }
-    GList* streams = gst_discoverer_info_get_audio_streams(info.get());
+    const StreamListPtr streams(gst_discoverer_info_get_audio_streams(info.get()));
     GstClockTime duration = gst_discoverer_info_get_duration(info.get());
     if (streams != nullptr && (!GST_CLOCK_TIME_IS_VALID(duration) || duration == 0)) {
         // An estimating parser asked too early: decode until it knows.
@@ -102,19 +107,17 @@ MediaDetection GstMediaDetector::DetectWithDiscoverer(const std::string& path)
         duration = measured ? static_cast<GstClockTime>(*measured) : GST_CLOCK_TIME_NONE;
     }
     if (!GST_CLOCK_TIME_IS_VALID(duration)) {
-        gst_discoverer_stream_info_list_free(streams);
         return Failure(MediaDetection::Failure::Length);
     }
     if (streams == nullptr) {
         return Failure(MediaDetection::Failure::NoAudio);
     }
-    auto* audio = GST_DISCOVERER_AUDIO_INFO(streams->data);
+    auto* audio = GST_DISCOVERER_AUDIO_INFO(streams.get()->data);
     MediaDetection detection;
     detection.firstStreamSeconds = static_cast<double>(duration) / NS_PER_SECOND;
     detection.audio.channels = static_cast<std::uint16_t>(gst_discoverer_audio_info_get_channels(audio));
     detection.audio.samplesPerSec = gst_discoverer_audio_info_get_sample_rate(audio);
     detection.audio.bitsPerSample = static_cast<std::uint16_t>(gst_discoverer_audio_info_get_depth(audio));
-    gst_discoverer_stream_info_list_free(streams);
     return detection;
 }
 

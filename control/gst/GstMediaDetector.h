@@ -23,7 +23,7 @@ namespace sonarel::gst {
 class GstMediaDetector final : public IMediaDetector {
 public:
     explicit GstMediaDetector(std::shared_ptr<DecodedDepthCache> depths)
-        : depths_(std::move(depths))
+        : m_depths(std::move(depths))
     {
     }
 
@@ -35,7 +35,7 @@ public:
     [[nodiscard]] std::optional<MediaDetection> DetectFast(const std::string& path) const;
 
 private:
-    std::shared_ptr<DecodedDepthCache> depths_;
+    std::shared_ptr<DecodedDepthCache> m_depths;
 };
 
 } // namespace sonarel::gst

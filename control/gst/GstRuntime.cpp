@@ -1,5 +1,7 @@
 #include "control/gst/GstRuntime.h"
 
+#include "control/gst/GRef.h"
+
 #include <mutex>
 
 namespace sonarel::gst {
@@ -13,9 +15,9 @@ namespace {
     // would otherwise take (same rank, earlier name). In this process only, and only if installed.
     void PreferDecoder(const char* name)
     {
-        if (GstElementFactory* factory = gst_element_factory_find(name)) {
-            gst_plugin_feature_set_rank(GST_PLUGIN_FEATURE(factory), GST_RANK_PRIMARY);
-            gst_object_unref(factory);
+        if (const GRef<GstElementFactory> factory
+            = GRef<GstElementFactory>::Adopt(gst_element_factory_find(name))) {
+            gst_plugin_feature_set_rank(GST_PLUGIN_FEATURE(factory.get()), GST_RANK_PRIMARY);
         }
     }
 } // namespace

@@ -74,12 +74,12 @@ namespace {
         }
         state.lost = true;
         GST_WARNING_OBJECT(self, "the stream on \"%s\" ended: %s", state.device.c_str(), reason);
-        GError* error
-            = g_error_new_literal(GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_NOT_FOUND, DEVICE_LOST_TEXT);
+        const GErrorPtr error(
+            g_error_new_literal(GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_NOT_FOUND, DEVICE_LOST_TEXT));
+        // The message takes the details; posting takes the message.
         GstStructure* details = gst_structure_new_id_empty(DeviceLostQuark());
-        GstMessage* message = gst_message_new_error_with_details(GST_OBJECT(self), error, reason, details);
-        g_error_free(error);
-        gst_element_post_message(GST_ELEMENT(self), message);
+        gst_element_post_message(GST_ELEMENT(self),
+            gst_message_new_error_with_details(GST_OBJECT(self), error.get(), reason, details));
     }
 
     // libpulse's thread, with the loop locked.
@@ -427,12 +427,12 @@ namespace {
         auto* elementClass = GST_ELEMENT_CLASS(klass);
         gst_element_class_set_static_metadata(elementClass, "Zone output", "Sink/Audio",
             "Plays to one sink of the sound server, never moved to another", "Sonarel");
-        GstCaps* caps = gst_caps_from_string("audio/x-raw, format=(string){ S16LE, F32LE, S32LE, U8 }, "
-                                             "rate=(int)[ 1, 384000 ], channels=(int)[ 1, 32 ], "
-                                             "layout=(string)interleaved");
+        const GRef<GstCaps> caps = GRef<GstCaps>::Adopt(
+            gst_caps_from_string("audio/x-raw, format=(string){ S16LE, F32LE, S32LE, U8 }, "
+                                 "rate=(int)[ 1, 384000 ], channels=(int)[ 1, 32 ], "
+                                 "layout=(string)interleaved"));
         gst_element_class_add_pad_template(
-            elementClass, gst_pad_template_new("sink", GST_PAD_SINK, GST_PAD_ALWAYS, caps));
-        gst_caps_unref(caps);
+            elementClass, gst_pad_template_new("sink", GST_PAD_SINK, GST_PAD_ALWAYS, caps.get()));
 
         auto* sinkClass = static_cast<GstAudioSinkClass*>(klass);
         sinkClass->open = Open;
