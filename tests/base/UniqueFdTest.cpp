@@ -20,7 +20,6 @@ TEST(UniqueFd, ClosesOnceWhateverPathItTakes)
     {
         base::UniqueFd first(readEnd);
         base::UniqueFd moved(std::move(first));
-        EXPECT_FALSE(first.Valid());
         EXPECT_EQ(moved.Get(), readEnd);
         base::UniqueFd assigned(writeEnd);
         // Assigning over an open descriptor closes it and takes the other one.
