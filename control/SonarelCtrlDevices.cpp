@@ -15,6 +15,27 @@ namespace {
     // The longest that MediaDetect holds its caller (the user interface) for a file.
     constexpr std::chrono::milliseconds MEDIA_DETECT_BUDGET { 40 };
 
+    // Writes the format to those of the caller's out-parameters that it gave.
+    void ReportFormat(const WaveFormat& format, short* pnChannels, short* pnBlockAlign,
+        std::int32_t* pnSamplesPerSec, short* pnBitsPerSample, std::int32_t* pnAvgBytesPerSec)
+    {
+        if (pnChannels != nullptr) {
+            *pnChannels = static_cast<short>(format.channels);
+        }
+        if (pnBlockAlign != nullptr) {
+            *pnBlockAlign = static_cast<short>(format.blockAlign);
+        }
+        if (pnSamplesPerSec != nullptr) {
+            *pnSamplesPerSec = static_cast<std::int32_t>(format.samplesPerSec);
+        }
+        if (pnBitsPerSample != nullptr) {
+            *pnBitsPerSample = static_cast<short>(format.bitsPerSample);
+        }
+        if (pnAvgBytesPerSec != nullptr) {
+            *pnAvgBytesPerSec = static_cast<std::int32_t>(format.avgBytesPerSec);
+        }
+    }
+
 } // namespace
 
 short CSonarelCtrl::GetAudioDeviceNums()
@@ -127,21 +148,10 @@ bool CSonarelCtrl::DetectMedia(const char* pszFileName, std::optional<std::chron
     if (pnDuration != nullptr) {
         *pnDuration = static_cast<std::int32_t>(milliseconds);
     }
-    if (pnChannels != nullptr) {
-        *pnChannels = static_cast<short>(audio.channels);
-    }
-    if (pnBlockAlign != nullptr) {
-        *pnBlockAlign = static_cast<short>(blockAlign);
-    }
-    if (pnSamplesPerSec != nullptr) {
-        *pnSamplesPerSec = static_cast<std::int32_t>(audio.samplesPerSec);
-    }
-    if (pnBitsPerSample != nullptr) {
-        *pnBitsPerSample = static_cast<short>(audio.bitsPerSample);
-    }
-    if (pnAvgBytesPerSec != nullptr) {
-        *pnAvgBytesPerSec = static_cast<std::int32_t>(bytesPerSecond);
-    }
+    WaveFormat reported = audio;
+    reported.blockAlign = blockAlign;
+    reported.avgBytesPerSec = bytesPerSecond;
+    ReportFormat(reported, pnChannels, pnBlockAlign, pnSamplesPerSec, pnBitsPerSample, pnAvgBytesPerSec);
     return true;
 }
 
@@ -176,21 +186,7 @@ bool CSonarelCtrl::GetStreamInfo(short hStreamId, short* pnChannels, short* pnBl
     if (!exactWaveFormat) {
         return false;
     }
-    if (pnChannels != nullptr) {
-        *pnChannels = static_cast<short>(format.channels);
-    }
-    if (pnBlockAlign != nullptr) {
-        *pnBlockAlign = static_cast<short>(format.blockAlign);
-    }
-    if (pnSamplesPerSec != nullptr) {
-        *pnSamplesPerSec = static_cast<std::int32_t>(format.samplesPerSec);
-    }
-    if (pnBitsPerSample != nullptr) {
-        *pnBitsPerSample = static_cast<short>(format.bitsPerSample);
-    }
-    if (pnAvgBytesPerSec != nullptr) {
-        *pnAvgBytesPerSec = static_cast<std::int32_t>(format.avgBytesPerSec);
-    }
+    ReportFormat(format, pnChannels, pnBlockAlign, pnSamplesPerSec, pnBitsPerSample, pnAvgBytesPerSec);
     return true;
 }
 

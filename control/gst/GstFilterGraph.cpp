@@ -76,11 +76,7 @@ void GstFilterGraph::RetirePipeline()
 {
     // Nothing of the old pipeline reaches this graph any more; its worker ends what it waits for and
     // takes it down.
-    {
-        const std::lock_guard lock(m_shared->Mutex);
-        m_shared->Retired = true;
-    }
-    m_shared->Changed.notify_all();
+    m_shared->Retire();
     m_busWatch.reset();
     m_padAdded.reset();
     m_noMorePads.reset();
@@ -102,11 +98,7 @@ void GstFilterGraph::RetirePipeline()
 GstFilterGraph::~GstFilterGraph()
 {
     if (m_shared) {
-        {
-            const std::lock_guard lock(m_shared->Mutex);
-            m_shared->Retired = true;
-        }
-        m_shared->Changed.notify_all();
+        m_shared->Retire();
     }
     m_busWatch.reset();
     m_scheduledNotify.reset();

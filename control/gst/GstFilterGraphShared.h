@@ -98,6 +98,15 @@ struct GstFilterGraph::Shared {
     // The worker's jobs.
     static HResult Preroll(GstElement* pipeline, Shared& shared, GstElement* renderer);
     static bool SettleStateChange(GstElement* pipeline, Shared& shared);
+    // The graph lets the pipeline go: every wait under way ends at once.
+    void Retire()
+    {
+        {
+            const std::lock_guard lock(Mutex);
+            Retired = true;
+        }
+        Changed.notify_all();
+    }
     [[nodiscard]] bool IsRetired()
     {
         const std::lock_guard lock(Mutex);
