@@ -1,16 +1,13 @@
 #include "control/SonarelCtrl.h"
 
+#include "control/ControlErrors.h"
 #include "control/DeviceName.h"
 #include "control/TextConversion.h"
+#include "control/UnitConversion.h"
 
 #include <sys/stat.h>
 
-#include <algorithm>
-#include <chrono>
-#include <cmath>
 #include <cstdlib>
-#include <limits>
-#include <optional>
 #include <string>
 #include <utility>
 
@@ -18,45 +15,6 @@ namespace {
 
 using namespace sonarel;
 
-// The control's error texts, sent exactly as written.
-constexpr const char* ERR_INVALID_ID = "The Stream ID is invalid";
-constexpr const char* ERR_NULL_POINTER = "Null Pointer";
-constexpr const char* ERR_INVALID_PARAMETER = "The parameter is invalid";
-constexpr const char* ERR_CREATE_INTERFACE = "Create interface failed";
-constexpr const char* ERR_FILE_NOT_EXIST = "The file is not exist";
-constexpr const char* ERR_ADD_RENDERER = "Add audio render filter failed";
-constexpr const char* ERR_ADD_DSP = "Add audio process filter failed";
-constexpr const char* ERR_RENDER_FILE = "Render file failed";
-constexpr const char* ERR_SET_NOTIFY = "Set event notify window failed";
-constexpr const char* ERR_GRAPH_COMMAND = "Can't exec graph command";
-constexpr const char* ERR_SET_SPEED = "Set play spped failed";
-constexpr const char* ERR_GET_SPEED = "Get play speed failed";
-constexpr const char* ERR_GET_DURATION = "Get stream duration failed";
-constexpr const char* ERR_GET_POSITION = "Get stream position failed";
-constexpr const char* ERR_SET_POSITION = "Set stream position failed";
-constexpr const char* ERR_SET_BALANCE = "Set balance failed";
-constexpr const char* ERR_SET_VOLUME = "Set volume failed";
-constexpr const char* ERR_SET_LOUDNESS = "Set loudness gain failed";
-constexpr const char* ERR_SET_DUCK = "Set duck failed";
-constexpr const char* ERR_GET_BALANCE = "Get balance failed";
-constexpr const char* ERR_GET_VOLUME = "Get volume failed";
-constexpr const char* ERR_GET_AMPLIFY = "Get audio amplify failed";
-constexpr const char* ERR_SET_AMPLIFY = "Set audio amplify failed";
-constexpr const char* ERR_GET_EQUALIZER = "Get audio equalizer failed";
-constexpr const char* ERR_SET_EQUALIZER = "Set audio equalizer failed";
-constexpr const char* ERR_FIND_FILTER = "Find filter failed";
-constexpr const char* ERR_GET_PIN = "Get filter pin failed";
-constexpr const char* ERR_GET_MEDIA_TYPE = "Get media type failed";
-constexpr const char* ERR_CREATE_ENUMERATOR = "Create enumerator failed";
-constexpr const char* ERR_MEDIA_DETECT = "Media detect failed";
-constexpr const char* ERR_MEDIA_INFORMATION = "Get media information failed";
-constexpr const char* ERR_DEVICE_LOST = "Audio device lost";
-
-constexpr short NO_STREAM = -1;
-constexpr std::int32_t LRET_ARGUMENT = -1;
-
-// Reference time per millisecond.
-constexpr RefTime REF_PER_MS = 10000;
 // Units of the DSP amplify stage per unit of amplification.
 constexpr long AMPLIFY_SCALE = 10000;
 constexpr short MAX_BAND_INDEX_SET = 1024;
@@ -65,63 +23,6 @@ constexpr long DSP_STAGE_AMPLIFY_INDEX = 0;
 constexpr long DSP_STAGE_EQUALIZER_INDEX = 1;
 constexpr long DSP_APPEND = -1;
 constexpr long DSP_ALL_CHANNELS = 0;
-// The longest that MediaDetect holds its caller (the user interface) for a file.
-constexpr std::chrono::milliseconds MEDIA_DETECT_BUDGET { 40 };
-// A released graph still delivering its notification is destroyed by this timer afterwards.
-constexpr unsigned int REAP_PERIOD_MS = 10;
-
-bool IsValidId(short id)
-{
-    return static_cast<unsigned short>(id) < static_cast<unsigned short>(STREAM_COUNT);
-}
-
-// a × b / c in 64-bit integer arithmetic, truncated; the rare product that does not fit is computed
-// in extended floating point instead of overflowing.
-std::int64_t MulDiv(std::int64_t a, std::int64_t b, std::int64_t c)
-{
-    std::int64_t product = 0;
-    if (!__builtin_mul_overflow(a, b, &product)) {
-        return product / c;
-    }
-    const long double exact
-        = static_cast<long double>(a) * static_cast<long double>(b) / static_cast<long double>(c);
-    if (exact >= 0x1p63L) {
-        return std::numeric_limits<std::int64_t>::max();
-    }
-    if (exact < -0x1p63L) {
-        return std::numeric_limits<std::int64_t>::min();
-    }
-    return static_cast<std::int64_t>(exact);
-}
-
-// Volume 0..100 to hundredths of a decibel: linear in decibels over 40 dB, so 0 is -40 dB.
-long VolumeToLevel(short volume)
-{
-    return -40L * (100L - volume);
-}
-
-// The inverse, truncated toward zero; levels below -4000 set by other means read below 0
-// (-10000 reads -150).
-short LevelToVolume(long level)
-{
-    const auto clamped = std::clamp<std::int64_t>(
-        level, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max());
-    return static_cast<short>(100 + clamped * 100 / 4000);
-}
-
-// Percent of the duration, truncated; a duration of 0 (nothing known yet) reports 0 percent.
-short PositionPercent(RefTime position, RefTime duration)
-{
-    if (duration == 0) {
-        return 0;
-    }
-    return static_cast<short>(MulDiv(position, 100, duration));
-}
-
-std::int32_t RefTimeToMs(RefTime time)
-{
-    return static_cast<std::int32_t>(time / REF_PER_MS);
-}
 
 // Only a regular file can be opened: a directory, or a pipe that would block the open, is not a file.
 bool IsExistingFile(const char* path)
@@ -130,21 +31,15 @@ bool IsExistingFile(const char* path)
     return ::stat(path, &attributes) == 0 && S_ISREG(attributes.st_mode);
 }
 
-// Keeps a graph marked as delivering its notification for the guard's lifetime.
-class DispatchGuard {
-public:
-    DispatchGuard(std::vector<const IFilterGraph*>& dispatching, const IFilterGraph* graph)
-        : dispatching_(dispatching)
-    {
-        dispatching_.push_back(graph);
+// The DSP filter's stage at `index`; nullptr when it cannot be had.
+std::shared_ptr<dsp::IDspStage> DspStage(dsp::IDspFilterControl& control, long index)
+{
+    std::shared_ptr<dsp::IDspStage> stage;
+    if (Failed(control.GetStage(index, &stage))) {
+        return nullptr;
     }
-    ~DispatchGuard() { dispatching_.pop_back(); }
-    DispatchGuard(const DispatchGuard&) = delete;
-    DispatchGuard& operator=(const DispatchGuard&) = delete;
-
-private:
-    std::vector<const IFilterGraph*>& dispatching_;
-};
+    return stage;
+}
 
 } // namespace
 
@@ -160,14 +55,14 @@ std::unique_ptr<ISonarel> CreateSonarelWithPlatform(
 }
 
 CSonarelCtrl::CSonarelCtrl(std::unique_ptr<IPlatform> platform, ISonarelEvents* events)
-    : platform_(std::move(platform))
-    , events_(events)
+    : m_platform(std::move(platform))
+    , m_events(events)
 {
 }
 
 CSonarelCtrl::~CSonarelCtrl()
 {
-    for (StreamRecord& stream : streams_) {
+    for (StreamRecord& stream : m_streams) {
         KillTick(stream);
         if (stream.graph) {
             (void)stream.graph->Stop();
@@ -177,104 +72,14 @@ CSonarelCtrl::~CSonarelCtrl()
         stream.dspControl.reset();
         stream.dspModule.reset();
     }
-    if (reapTimer_ != 0) {
-        platform_->EventLoop().KillTimer(reapTimer_);
-        reapTimer_ = 0;
+    if (m_reapTimer != 0) {
+        m_platform->EventLoop().KillTimer(m_reapTimer);
+        m_reapTimer = 0;
     }
-    for (const auto& graph : retiredGraphs_) {
+    for (const auto& graph : m_retiredGraphs) {
         (void)graph->SetNotify({});
     }
-    retiredGraphs_.clear();
-}
-
-// ---- Stream table, state, events -------------------------------------------------------------
-
-bool CSonarelCtrl::CheckId(short id)
-{
-    if (IsValidId(id)) {
-        return true;
-    }
-    RaiseError(NO_STREAM, 0, ERR_INVALID_ID);
-    return false;
-}
-
-StreamRecord& CSonarelCtrl::Stream(short id)
-{
-    return streams_[static_cast<std::size_t>(id)];
-}
-
-void CSonarelCtrl::SetState(short id, std::int32_t state)
-{
-    StreamRecord& stream = Stream(id);
-    const std::int32_t old = stream.state;
-    if (old == state) {
-        return;
-    }
-    stream.state = state;
-    if (events_ != nullptr) {
-        events_->OnStateChanged(id, static_cast<short>(old), static_cast<short>(state));
-    }
-}
-
-void CSonarelCtrl::RaiseError(short id, std::int32_t lRet, const char* text)
-{
-    if (events_ != nullptr) {
-        events_->OnError(id, lRet, text);
-    }
-}
-
-void CSonarelCtrl::RaisePosChanged(short id, short oldPosition, short newPosition)
-{
-    if (events_ != nullptr) {
-        events_->OnPosChanged(id, oldPosition, newPosition);
-    }
-}
-
-bool CSonarelCtrl::GetStreamState(short hStreamId, short* pnState)
-{
-    if (!CheckId(hStreamId)) {
-        return false;
-    }
-    if (pnState == nullptr) {
-        RaiseError(hStreamId, 0, ERR_NULL_POINTER);
-        return false;
-    }
-    *pnState = static_cast<short>(Stream(hStreamId).state);
-    return true;
-}
-
-bool CSonarelCtrl::GetStreamAudioDev(short hStreamId, char16_t* pszDevName, short nDevNameLen)
-{
-    if (!CheckId(hStreamId)) {
-        return false;
-    }
-    if (pszDevName == nullptr) {
-        RaiseError(hStreamId, 0, ERR_NULL_POINTER);
-        return false;
-    }
-    const StreamRecord& stream = Stream(hStreamId);
-    if (!stream.graph) {
-        return false;
-    }
-    CopyToWideBuffer(Utf8ToUtf16(stream.deviceName), pszDevName, nDevNameLen);
-    return true;
-}
-
-bool CSonarelCtrl::GetStreamFile(short hStreamId, char16_t* pszFileName, short nNameLen)
-{
-    if (!CheckId(hStreamId)) {
-        return false;
-    }
-    const StreamRecord& stream = Stream(hStreamId);
-    if (!stream.graph) {
-        return false;
-    }
-    if (pszFileName == nullptr) {
-        RaiseError(hStreamId, 0, ERR_NULL_POINTER);
-        return false;
-    }
-    CopyToWideBuffer(Utf8ToUtf16(stream.fileName), pszFileName, nNameLen);
-    return true;
+    m_retiredGraphs.clear();
 }
 
 void CSonarelCtrl::AboutBox()
@@ -288,13 +93,13 @@ void CSonarelCtrl::StartTick(short id)
     StreamRecord& stream = Stream(id);
     // A tick left running by a stop that failed is replaced, never doubled.
     KillTick(stream);
-    stream.tick = platform_->EventLoop().StartTimer(STREAM_TICK_MS, [this, id] { OnTick(id); });
+    stream.tick = m_platform->EventLoop().StartTimer(STREAM_TICK_MS, [this, id] { OnTick(id); });
 }
 
 void CSonarelCtrl::KillTick(StreamRecord& stream)
 {
     if (stream.tick != 0) {
-        platform_->EventLoop().KillTimer(stream.tick);
+        m_platform->EventLoop().KillTimer(stream.tick);
         stream.tick = 0;
     }
 }
@@ -321,108 +126,9 @@ void CSonarelCtrl::OnTick(short id)
     const std::int32_t elapsed = GetElapsed(id);
     if (std::llabs(static_cast<long long>(elapsed) - stream.lastElapsed) >= 1000) {
         stream.lastElapsed = elapsed;
-        if (events_ != nullptr) {
-            events_->OnElapsedChanged(id, elapsed);
+        if (m_events != nullptr) {
+            m_events->OnElapsedChanged(id, elapsed);
         }
-    }
-}
-
-// ---- Graph events ------------------------------------------------------------------------------
-
-void CSonarelCtrl::OnGraphNotify(short id, std::uint64_t generation)
-{
-    StreamRecord& stream = Stream(id);
-    IFilterGraph* const graph = stream.graph.get();
-    // A notification of a graph that was released or replaced since is stale.
-    if (graph == nullptr || stream.graphGeneration != generation) {
-        return;
-    }
-    const DispatchGuard guard(dispatching_, graph);
-    long code = 0;
-    long param = 0;
-    while (stream.graph.get() == graph && stream.graphGeneration == generation
-        && graph->GetEvent(&code, &param)) {
-        // After a failure the graph has stopped itself; without the stop here the stream would read
-        // "playing" while silent, and a host that checks the state would never open it again.
-        switch (code) {
-        case EC_COMPLETE:
-            CompleteStream(id);
-            break;
-        case EC_ERRORABORT:
-            (void)Stop(id);
-            break;
-        case EC_DEVICE_LOST:
-            RaiseError(id, 0, ERR_DEVICE_LOST);
-            (void)Stop(id);
-            break;
-        case EC_RENDER_FAILED:
-            // The open returned before the file was found not to play: the host hears it now.
-            RaiseError(id, static_cast<std::int32_t>(param), ERR_RENDER_FILE);
-            (void)Stop(id);
-            break;
-        case EC_COMMAND_FAILED:
-            RaiseError(id, static_cast<std::int32_t>(param), ERR_GRAPH_COMMAND);
-            (void)Stop(id);
-            break;
-        default:
-            break;
-        }
-    }
-}
-
-void CSonarelCtrl::CompleteStream(short id)
-{
-    (void)Stop(id);
-    (void)SetStreamPosition(id, 0);
-    StreamRecord& stream = Stream(id);
-    const short old = stream.lastPosition;
-    stream.lastPosition = 0;
-    stream.lastElapsed = 0;
-    RaisePosChanged(id, old, 0);
-    if (events_ != nullptr) {
-        events_->OnComplete(id);
-    }
-}
-
-bool CSonarelCtrl::IsDispatching(const IFilterGraph* graph) const
-{
-    return std::find(dispatching_.begin(), dispatching_.end(), graph) != dispatching_.end();
-}
-
-void CSonarelCtrl::ReleaseGraph(StreamRecord& stream)
-{
-    std::unique_ptr<IFilterGraph> graph = std::move(stream.graph);
-    if (!graph) {
-        return;
-    }
-    if (IsDispatching(graph.get())) {
-        // Destroying it now would pull the graph out from under its own running notification.
-        retiredGraphs_.push_back(std::move(graph));
-        if (reapTimer_ == 0) {
-            reapTimer_ = platform_->EventLoop().StartTimer(REAP_PERIOD_MS, [this] { ReapRetiredGraphs(); });
-        }
-        return;
-    }
-    (void)graph->SetNotify({});
-}
-
-void CSonarelCtrl::ReapRetiredGraphs()
-{
-    std::vector<std::unique_ptr<IFilterGraph>> done;
-    for (auto it = retiredGraphs_.begin(); it != retiredGraphs_.end();) {
-        if (IsDispatching(it->get())) {
-            ++it;
-        } else {
-            done.push_back(std::move(*it));
-            it = retiredGraphs_.erase(it);
-        }
-    }
-    if (retiredGraphs_.empty() && reapTimer_ != 0) {
-        platform_->EventLoop().KillTimer(reapTimer_);
-        reapTimer_ = 0;
-    }
-    for (const auto& graph : done) {
-        (void)graph->SetNotify({});
     }
 }
 
@@ -459,12 +165,12 @@ bool CSonarelCtrl::OpenStream(short hStreamId, const char* pszFileName, const ch
     // The graph is created once and reused by every later open.
     if (!stream.graph) {
         std::unique_ptr<IFilterGraph> graph;
-        if (Failed(platform_->CreateGraph(&graph)) || !graph) {
+        if (Failed(m_platform->CreateGraph(&graph)) || !graph) {
             RaiseError(hStreamId, LRET_ARGUMENT, ERR_CREATE_INTERFACE);
             return false;
         }
         stream.graph = std::move(graph);
-        stream.graphGeneration = nextGraphGeneration_++;
+        stream.graphGeneration = m_nextGraphGeneration++;
     }
 
     if (!IsExistingFile(pszFileName)) {
@@ -476,7 +182,7 @@ bool CSonarelCtrl::OpenStream(short hStreamId, const char* pszFileName, const ch
     const bool namedDevice = pszDevName != nullptr && *pszDevName != '\0';
     if (namedDevice) {
         std::shared_ptr<IFilter> renderer;
-        const HResult found = FindAudioRenderer(*platform_, pszDevName, &renderer);
+        const HResult found = FindAudioRenderer(*m_platform, pszDevName, &renderer);
         if (Failed(found) || !renderer || Failed(stream.graph->AddFilter(renderer, RENDERER_FILTER_NAME))) {
             RaiseError(hStreamId, LRET_ARGUMENT, ERR_ADD_RENDERER);
             return false;
@@ -513,7 +219,7 @@ bool CSonarelCtrl::OpenStream(short hStreamId, const char* pszFileName, const ch
 
 HResult CSonarelCtrl::SetUpDsp(StreamRecord& stream)
 {
-    stream.dspModule = platform_->LoadDspModule(DSP_MODULE_NAME);
+    stream.dspModule = m_platform->LoadDspModule(DSP_MODULE_NAME);
     if (!stream.dspModule) {
         return E_FAIL_STATUS;
     }
@@ -568,14 +274,11 @@ HResult CSonarelCtrl::SetUpDsp(StreamRecord& stream)
 
 bool CSonarelCtrl::Play(short hStreamId)
 {
-    if (!CheckId(hStreamId)) {
+    StreamRecord* stream = StreamFor(hStreamId);
+    if (stream == nullptr || !stream->graph) {
         return false;
     }
-    StreamRecord& stream = Stream(hStreamId);
-    if (!stream.graph) {
-        return false;
-    }
-    if (stream.state == STATE_PLAYING) {
+    if (stream->state == STATE_PLAYING) {
         return true;
     }
     const HResult notify = SetGraphNotify(hStreamId);
@@ -583,7 +286,7 @@ bool CSonarelCtrl::Play(short hStreamId)
         RaiseError(hStreamId, notify, ERR_SET_NOTIFY);
         return false;
     }
-    const HResult run = stream.graph->Run();
+    const HResult run = stream->graph->Run();
     if (Failed(run)) {
         RaiseError(hStreamId, run, ERR_GRAPH_COMMAND);
         return false;
@@ -592,54 +295,29 @@ bool CSonarelCtrl::Play(short hStreamId)
     SetState(hStreamId, STATE_PLAYING);
     return true;
 }
-
-HResult CSonarelCtrl::SetGraphNotify(short id)
-{
-    StreamRecord& stream = Stream(id);
-    // Inside the graph's own notification the same notification is already set; replacing it there
-    // would destroy the function that is running.
-    if (IsDispatching(stream.graph.get())) {
-        return S_OK_STATUS;
-    }
-    const std::uint64_t generation = stream.graphGeneration;
-    return stream.graph->SetNotify([this, id, generation] { OnGraphNotify(id, generation); });
-}
-
 bool CSonarelCtrl::Pause(short hStreamId)
 {
-    if (!CheckId(hStreamId)) {
-        return false;
-    }
-    StreamRecord& stream = Stream(hStreamId);
-    if (!stream.graph) {
-        return false;
-    }
-    const HResult paused = stream.graph->Pause();
-    if (Failed(paused)) {
-        RaiseError(hStreamId, paused, ERR_GRAPH_COMMAND);
-        return false;
-    }
-    KillTick(stream);
-    SetState(hStreamId, STATE_PAUSED);
-    return true;
+    return Halt(hStreamId, &IFilterGraph::Pause, STATE_PAUSED);
 }
 
 bool CSonarelCtrl::Stop(short hStreamId)
 {
-    if (!CheckId(hStreamId)) {
+    return Halt(hStreamId, &IFilterGraph::Stop, STATE_STOPPED);
+}
+
+bool CSonarelCtrl::Halt(short id, HResult (IFilterGraph::*command)(), std::int32_t state)
+{
+    StreamRecord* stream = StreamFor(id);
+    if (stream == nullptr || !stream->graph) {
         return false;
     }
-    StreamRecord& stream = Stream(hStreamId);
-    if (!stream.graph) {
+    const HResult status = (stream->graph.get()->*command)();
+    if (Failed(status)) {
+        RaiseError(id, status, ERR_GRAPH_COMMAND);
         return false;
     }
-    const HResult stopped = stream.graph->Stop();
-    if (Failed(stopped)) {
-        RaiseError(hStreamId, stopped, ERR_GRAPH_COMMAND);
-        return false;
-    }
-    KillTick(stream);
-    SetState(hStreamId, STATE_STOPPED);
+    KillTick(*stream);
+    SetState(id, state);
     return true;
 }
 
@@ -663,11 +341,8 @@ void CSonarelCtrl::CloseStream(short hStreamId)
 
 bool CSonarelCtrl::SetPlaySpeed(short hStreamId, double dSpeed)
 {
-    if (!CheckId(hStreamId)) {
-        return false;
-    }
-    StreamRecord& stream = Stream(hStreamId);
-    if (!stream.graph) {
+    IFilterGraph* graph = GraphFor(hStreamId);
+    if (graph == nullptr) {
         return false;
     }
     // Written so that NaN is refused too.
@@ -675,7 +350,7 @@ bool CSonarelCtrl::SetPlaySpeed(short hStreamId, double dSpeed)
         RaiseError(hStreamId, LRET_ARGUMENT, ERR_INVALID_PARAMETER);
         return false;
     }
-    const HResult status = stream.graph->SetRate(dSpeed);
+    const HResult status = graph->SetRate(dSpeed);
     if (Failed(status)) {
         RaiseError(hStreamId, status, ERR_SET_SPEED);
         return false;
@@ -685,18 +360,15 @@ bool CSonarelCtrl::SetPlaySpeed(short hStreamId, double dSpeed)
 
 bool CSonarelCtrl::GetPlaySpeed(short hStreamId, double* pdSpeed)
 {
-    if (!CheckId(hStreamId)) {
-        return false;
-    }
-    StreamRecord& stream = Stream(hStreamId);
-    if (!stream.graph) {
+    IFilterGraph* graph = GraphFor(hStreamId);
+    if (graph == nullptr) {
         return false;
     }
     if (pdSpeed == nullptr) {
         RaiseError(hStreamId, LRET_ARGUMENT, ERR_NULL_POINTER);
         return false;
     }
-    const HResult status = stream.graph->GetRate(pdSpeed);
+    const HResult status = graph->GetRate(pdSpeed);
     if (Failed(status)) {
         RaiseError(hStreamId, status, ERR_GET_SPEED);
         return false;
@@ -706,15 +378,9 @@ bool CSonarelCtrl::GetPlaySpeed(short hStreamId, double* pdSpeed)
 
 std::int32_t CSonarelCtrl::GetElapsed(short hStreamId)
 {
-    if (!CheckId(hStreamId)) {
-        return 0;
-    }
-    StreamRecord& stream = Stream(hStreamId);
-    if (!stream.graph) {
-        return 0;
-    }
+    IFilterGraph* graph = GraphFor(hStreamId);
     RefTime position = 0;
-    if (Failed(stream.graph->GetCurrentPosition(&position))) {
+    if (graph == nullptr || Failed(graph->GetCurrentPosition(&position))) {
         return 0;
     }
     return RefTimeToMs(position);
@@ -722,20 +388,9 @@ std::int32_t CSonarelCtrl::GetElapsed(short hStreamId)
 
 bool CSonarelCtrl::GetStreamDuration(short hStreamId, std::int32_t* pnDuration)
 {
-    if (!CheckId(hStreamId)) {
-        return false;
-    }
-    if (pnDuration == nullptr) {
-        RaiseError(hStreamId, 0, ERR_NULL_POINTER);
-        return false;
-    }
-    StreamRecord& stream = Stream(hStreamId);
-    if (!stream.graph) {
-        return false;
-    }
+    IFilterGraph* graph = GraphFor(hStreamId, pnDuration != nullptr, ERR_NULL_POINTER);
     RefTime duration = 0;
-    if (Failed(stream.graph->GetDuration(&duration))) {
-        RaiseError(hStreamId, 0, ERR_GET_DURATION);
+    if (graph == nullptr || !Succeeded(hStreamId, graph->GetDuration(&duration), ERR_GET_DURATION)) {
         return false;
     }
     *pnDuration = RefTimeToMs(duration);
@@ -744,25 +399,11 @@ bool CSonarelCtrl::GetStreamDuration(short hStreamId, std::int32_t* pnDuration)
 
 bool CSonarelCtrl::GetStreamPosition(short hStreamId, short* pnPosition)
 {
-    if (!CheckId(hStreamId)) {
-        return false;
-    }
-    if (pnPosition == nullptr) {
-        RaiseError(hStreamId, 0, ERR_NULL_POINTER);
-        return false;
-    }
-    StreamRecord& stream = Stream(hStreamId);
-    if (!stream.graph) {
-        return false;
-    }
+    IFilterGraph* graph = GraphFor(hStreamId, pnPosition != nullptr, ERR_NULL_POINTER);
     RefTime duration = 0;
-    if (Failed(stream.graph->GetDuration(&duration))) {
-        RaiseError(hStreamId, 0, ERR_GET_DURATION);
-        return false;
-    }
     RefTime position = 0;
-    if (Failed(stream.graph->GetCurrentPosition(&position))) {
-        RaiseError(hStreamId, 0, ERR_GET_POSITION);
+    if (graph == nullptr || !Succeeded(hStreamId, graph->GetDuration(&duration), ERR_GET_DURATION)
+        || !Succeeded(hStreamId, graph->GetCurrentPosition(&position), ERR_GET_POSITION)) {
         return false;
     }
     *pnPosition = PositionPercent(position, duration);
@@ -771,135 +412,75 @@ bool CSonarelCtrl::GetStreamPosition(short hStreamId, short* pnPosition)
 
 bool CSonarelCtrl::SetStreamPosition(short hStreamId, short nPosition)
 {
-    if (!CheckId(hStreamId)) {
+    const bool valid = static_cast<unsigned short>(nPosition) <= 100;
+    StreamRecord* stream = StreamFor(hStreamId, valid, ERR_INVALID_PARAMETER);
+    if (stream == nullptr || !stream->graph) {
         return false;
     }
-    if (static_cast<unsigned short>(nPosition) > 100) {
-        RaiseError(hStreamId, 0, ERR_INVALID_PARAMETER);
-        return false;
-    }
-    StreamRecord& stream = Stream(hStreamId);
-    if (!stream.graph) {
-        return false;
-    }
+    IFilterGraph& graph = *stream->graph;
     // Seek while paused, then put the graph back as the stored state says; the state itself stays.
-    const std::int32_t state = stream.state;
-    (void)stream.graph->Pause();
+    const std::int32_t state = stream->state;
+    (void)graph.Pause();
     RefTime duration = 0;
-    if (Failed(stream.graph->GetDuration(&duration))) {
-        RaiseError(hStreamId, 0, ERR_GET_DURATION);
+    if (!Succeeded(hStreamId, graph.GetDuration(&duration), ERR_GET_DURATION)) {
         return false;
     }
     const RefTime target = MulDiv(nPosition, duration, 100);
-    const HResult moved = stream.graph->SetPositions(target);
+    const HResult moved = graph.SetPositions(target);
     if (state == STATE_STOPPED) {
-        (void)stream.graph->Stop();
+        (void)graph.Stop();
     } else if (state == STATE_PLAYING) {
-        (void)stream.graph->Run();
+        (void)graph.Run();
     }
-    if (Failed(moved)) {
-        RaiseError(hStreamId, 0, ERR_SET_POSITION);
-        return false;
-    }
-    return true;
+    return Succeeded(hStreamId, moved, ERR_SET_POSITION);
 }
 
 // ---- Volume and balance ------------------------------------------------------------------------
 
 bool CSonarelCtrl::SetBalance(short hStreamId, short nBalance)
 {
-    if (!CheckId(hStreamId)) {
-        return false;
-    }
-    if (nBalance < -10000 || nBalance > 10000) {
-        return false;
-    }
-    StreamRecord& stream = Stream(hStreamId);
-    if (!stream.graph) {
-        return false;
-    }
-    if (Failed(stream.graph->PutBalance(nBalance))) {
-        RaiseError(hStreamId, 0, ERR_SET_BALANCE);
-        return false;
-    }
-    return true;
+    // An out-of-range balance is refused without an event.
+    IFilterGraph* graph = GraphFor(hStreamId, nBalance >= -10000 && nBalance <= 10000);
+    return graph != nullptr && Succeeded(hStreamId, graph->PutBalance(nBalance), ERR_SET_BALANCE);
 }
 
 bool CSonarelCtrl::SetVolume(short hStreamId, short nVolume)
 {
-    if (!CheckId(hStreamId)) {
-        return false;
-    }
-    if (static_cast<unsigned short>(nVolume) > 100) {
-        RaiseError(hStreamId, 0, ERR_INVALID_PARAMETER);
-        return false;
-    }
-    StreamRecord& stream = Stream(hStreamId);
-    if (!stream.graph) {
-        return false;
-    }
-    if (Failed(stream.graph->PutVolume(VolumeToLevel(nVolume)))) {
-        RaiseError(hStreamId, 0, ERR_SET_VOLUME);
-        return false;
-    }
-    return true;
+    const bool valid = static_cast<unsigned short>(nVolume) <= 100;
+    IFilterGraph* graph = GraphFor(hStreamId, valid, ERR_INVALID_PARAMETER);
+    return graph != nullptr && Succeeded(hStreamId, graph->PutVolume(VolumeToLevel(nVolume)), ERR_SET_VOLUME);
+}
+
+bool CSonarelCtrl::ApplySetting(short id, HResult status, const char* text)
+{
+    return Succeeded(id, status, status == dsp::E_INVALIDARG_STATUS ? ERR_INVALID_PARAMETER : text);
 }
 
 bool CSonarelCtrl::SetLoudnessGain(short hStreamId, double dGainDb)
 {
-    if (!CheckId(hStreamId)) {
-        return false;
-    }
-    StreamRecord& stream = Stream(hStreamId);
-    if (!stream.graph) {
-        return false;
-    }
-    const HResult status = stream.graph->PutTrim(dGainDb);
-    if (Failed(status)) {
-        RaiseError(
-            hStreamId, 0, status == dsp::E_INVALIDARG_STATUS ? ERR_INVALID_PARAMETER : ERR_SET_LOUDNESS);
-        return false;
-    }
-    return true;
+    IFilterGraph* graph = GraphFor(hStreamId);
+    return graph != nullptr && ApplySetting(hStreamId, graph->PutTrim(dGainDb), ERR_SET_LOUDNESS);
 }
 
 bool CSonarelCtrl::SetDuck(short hStreamId, double dAttenuationDb, std::int32_t nGlideMs)
 {
-    if (!CheckId(hStreamId)) {
-        return false;
-    }
-    StreamRecord& stream = Stream(hStreamId);
-    if (!stream.graph) {
+    IFilterGraph* graph = GraphFor(hStreamId);
+    if (graph == nullptr) {
         return false;
     }
     if (nGlideMs < 0) {
         RaiseError(hStreamId, 0, ERR_INVALID_PARAMETER);
         return false;
     }
-    const HResult status = stream.graph->PutDuck(dAttenuationDb, static_cast<unsigned>(nGlideMs));
-    if (Failed(status)) {
-        RaiseError(hStreamId, 0, status == dsp::E_INVALIDARG_STATUS ? ERR_INVALID_PARAMETER : ERR_SET_DUCK);
-        return false;
-    }
-    return true;
+    return ApplySetting(
+        hStreamId, graph->PutDuck(dAttenuationDb, static_cast<unsigned>(nGlideMs)), ERR_SET_DUCK);
 }
 
 bool CSonarelCtrl::GetBalance(short hStreamId, short* pnBalance)
 {
-    if (!CheckId(hStreamId)) {
-        return false;
-    }
-    if (pnBalance == nullptr) {
-        RaiseError(hStreamId, 0, ERR_NULL_POINTER);
-        return false;
-    }
-    StreamRecord& stream = Stream(hStreamId);
-    if (!stream.graph) {
-        return false;
-    }
+    IFilterGraph* graph = GraphFor(hStreamId, pnBalance != nullptr, ERR_NULL_POINTER);
     long balance = 0;
-    if (Failed(stream.graph->GetBalance(&balance))) {
-        RaiseError(hStreamId, 0, ERR_GET_BALANCE);
+    if (graph == nullptr || !Succeeded(hStreamId, graph->GetBalance(&balance), ERR_GET_BALANCE)) {
         return false;
     }
     *pnBalance = static_cast<short>(balance);
@@ -908,20 +489,9 @@ bool CSonarelCtrl::GetBalance(short hStreamId, short* pnBalance)
 
 bool CSonarelCtrl::GetVolume(short hStreamId, short* pnVolume)
 {
-    if (!CheckId(hStreamId)) {
-        return false;
-    }
-    if (pnVolume == nullptr) {
-        RaiseError(hStreamId, 0, ERR_NULL_POINTER);
-        return false;
-    }
-    StreamRecord& stream = Stream(hStreamId);
-    if (!stream.graph) {
-        return false;
-    }
+    IFilterGraph* graph = GraphFor(hStreamId, pnVolume != nullptr, ERR_NULL_POINTER);
     long level = 0;
-    if (Failed(stream.graph->GetVolume(&level))) {
-        RaiseError(hStreamId, 0, ERR_GET_VOLUME);
+    if (graph == nullptr || !Succeeded(hStreamId, graph->GetVolume(&level), ERR_GET_VOLUME)) {
         return false;
     }
     *pnVolume = LevelToVolume(level);
@@ -929,291 +499,75 @@ bool CSonarelCtrl::GetVolume(short hStreamId, short* pnVolume)
 }
 
 // ---- Amplification and equaliser ---------------------------------------------------------------
+// A stream without a DSP filter refuses these without an event; a getter whose stage is missing
+// reads the neutral value.
 
 bool CSonarelCtrl::SetAudioAmplify(short hStreamId, float fAmplify)
 {
-    if (!CheckId(hStreamId)) {
-        return false;
-    }
     // Written so that NaN is refused too.
-    if (!(fAmplify >= 1.0F && fAmplify <= 10.0F)) {
-        RaiseError(hStreamId, 0, ERR_INVALID_PARAMETER);
+    const bool valid = fAmplify >= 1.0F && fAmplify <= 10.0F;
+    const StreamRecord* stream = StreamFor(hStreamId, valid, ERR_INVALID_PARAMETER);
+    if (stream == nullptr || !stream->dspControl) {
         return false;
     }
-    StreamRecord& stream = Stream(hStreamId);
-    if (!stream.dspControl) {
-        return false;
-    }
-    std::shared_ptr<dsp::IDspStage> stage;
-    if (Failed(stream.dspControl->GetStage(DSP_STAGE_AMPLIFY_INDEX, &stage)) || !stage) {
+    const std::shared_ptr<dsp::IDspStage> stage = DspStage(*stream->dspControl, DSP_STAGE_AMPLIFY_INDEX);
+    if (!stage) {
         RaiseError(hStreamId, 0, ERR_GET_AMPLIFY);
         return false;
     }
     const auto value = static_cast<long>(fAmplify * static_cast<float>(AMPLIFY_SCALE));
-    if (Failed(stage->SetAmplification(DSP_ALL_CHANNELS, value))) {
-        RaiseError(hStreamId, 0, ERR_SET_AMPLIFY);
-        return false;
-    }
-    return true;
+    return Succeeded(hStreamId, stage->SetAmplification(DSP_ALL_CHANNELS, value), ERR_SET_AMPLIFY);
 }
 
 bool CSonarelCtrl::GetAudioAmplify(short hStreamId, float* pfAmplify)
 {
-    if (!CheckId(hStreamId)) {
+    const StreamRecord* stream = StreamFor(hStreamId, pfAmplify != nullptr, ERR_INVALID_PARAMETER);
+    if (stream == nullptr || !stream->dspControl) {
         return false;
-    }
-    if (pfAmplify == nullptr) {
-        RaiseError(hStreamId, 0, ERR_INVALID_PARAMETER);
-        return false;
-    }
-    StreamRecord& stream = Stream(hStreamId);
-    if (!stream.dspControl) {
-        return false;
-    }
-    std::shared_ptr<dsp::IDspStage> stage;
-    if (Failed(stream.dspControl->GetStage(DSP_STAGE_AMPLIFY_INDEX, &stage)) || !stage) {
-        *pfAmplify = 1.0F;
-        return true;
     }
     long value = AMPLIFY_SCALE;
-    (void)stage->GetAmplification(DSP_ALL_CHANNELS, &value);
+    if (const std::shared_ptr<dsp::IDspStage> stage
+        = DspStage(*stream->dspControl, DSP_STAGE_AMPLIFY_INDEX)) {
+        (void)stage->GetAmplification(DSP_ALL_CHANNELS, &value);
+    }
     *pfAmplify = static_cast<float>(value) / static_cast<float>(AMPLIFY_SCALE);
     return true;
 }
 
 bool CSonarelCtrl::SetAudioBand(short hStreamId, std::int32_t nMinIndex, std::int32_t nMaxIndex, short nBand)
 {
-    if (!CheckId(hStreamId)) {
+    const bool valid = 0 <= nMinIndex && nMinIndex <= nMaxIndex && nMaxIndex <= MAX_BAND_INDEX_SET;
+    const StreamRecord* stream = StreamFor(hStreamId, valid, ERR_INVALID_PARAMETER);
+    if (stream == nullptr || !stream->dspControl) {
         return false;
     }
-    if (!(0 <= nMinIndex && nMinIndex <= nMaxIndex && nMaxIndex <= MAX_BAND_INDEX_SET)) {
-        RaiseError(hStreamId, 0, ERR_INVALID_PARAMETER);
-        return false;
-    }
-    StreamRecord& stream = Stream(hStreamId);
-    if (!stream.dspControl) {
-        return false;
-    }
-    std::shared_ptr<dsp::IDspStage> stage;
-    HResult status = stream.dspControl->GetStage(DSP_STAGE_EQUALIZER_INDEX, &stage);
-    if (Failed(status) || !stage) {
+    const std::shared_ptr<dsp::IDspStage> stage = DspStage(*stream->dspControl, DSP_STAGE_EQUALIZER_INDEX);
+    if (!stage) {
         RaiseError(hStreamId, 0, ERR_GET_EQUALIZER);
         return false;
     }
     // Every band is tried; the last one's status decides.
+    HResult status = S_OK_STATUS;
     for (std::int32_t band = nMinIndex; band < nMaxIndex; ++band) {
         status = stage->SetBandGain(DSP_ALL_CHANNELS, band, nBand);
     }
-    if (Failed(status)) {
-        RaiseError(hStreamId, 0, ERR_SET_EQUALIZER);
-        return false;
-    }
-    return true;
+    return Succeeded(hStreamId, status, ERR_SET_EQUALIZER);
 }
 
 bool CSonarelCtrl::GetAudioBand(short hStreamId, std::int32_t nIndex, short* pnBand)
 {
-    if (!CheckId(hStreamId)) {
-        return false;
-    }
     // Read unsigned, so that every negative index is refused as well.
-    if (static_cast<std::uint32_t>(nIndex) > MAX_BAND_INDEX_GET || pnBand == nullptr) {
-        RaiseError(hStreamId, 0, ERR_INVALID_PARAMETER);
+    const bool valid = static_cast<std::uint32_t>(nIndex) <= MAX_BAND_INDEX_GET && pnBand != nullptr;
+    const StreamRecord* stream = StreamFor(hStreamId, valid, ERR_INVALID_PARAMETER);
+    if (stream == nullptr || !stream->dspControl) {
         return false;
-    }
-    StreamRecord& stream = Stream(hStreamId);
-    if (!stream.dspControl) {
-        return false;
-    }
-    std::shared_ptr<dsp::IDspStage> stage;
-    if (Failed(stream.dspControl->GetStage(DSP_STAGE_EQUALIZER_INDEX, &stage)) || !stage) {
-        *pnBand = 0;
-        return true;
     }
     std::int8_t value = 0;
-    (void)stage->GetBandGain(DSP_ALL_CHANNELS, nIndex, &value);
+    if (const std::shared_ptr<dsp::IDspStage> stage
+        = DspStage(*stream->dspControl, DSP_STAGE_EQUALIZER_INDEX)) {
+        (void)stage->GetBandGain(DSP_ALL_CHANNELS, nIndex, &value);
+    }
     *pnBand = value;
-    return true;
-}
-
-// ---- Devices, media detection, stream format ---------------------------------------------------
-
-short CSonarelCtrl::GetAudioDeviceNums()
-{
-    int count = 0;
-    const HResult status = CountAudioDevices(*platform_, &count);
-    if (Failed(status)) {
-        RaiseError(NO_STREAM, status, ERR_CREATE_ENUMERATOR);
-        return 0;
-    }
-    return static_cast<short>(count);
-}
-
-bool CSonarelCtrl::GetAudioDevice(short iIndex, char16_t* pszDevName, short iDevNameLen)
-{
-    if (pszDevName == nullptr) {
-        return false;
-    }
-    std::optional<std::u16string> name;
-    const HResult status = AudioDeviceName(*platform_, iIndex, &name);
-    if (Failed(status)) {
-        RaiseError(NO_STREAM, status, ERR_CREATE_ENUMERATOR);
-        return false;
-    }
-    if (!name) {
-        return false;
-    }
-    CopyToWideBuffer(*name, pszDevName, iDevNameLen);
-    return true;
-}
-
-bool CSonarelCtrl::IsAudioDeviceExist(const char* pszDevName)
-{
-    if (pszDevName == nullptr) {
-        return false;
-    }
-    bool exists = false;
-    const HResult status = AudioDeviceExists(*platform_, pszDevName, &exists);
-    if (Failed(status)) {
-        RaiseError(NO_STREAM, status, ERR_CREATE_ENUMERATOR);
-        return false;
-    }
-    return exists;
-}
-
-bool CSonarelCtrl::MediaDetect(const char* pszFileName, std::int32_t* pnDuration, short* pnChannels,
-    short* pnBlockAlign, std::int32_t* pnSamplesPerSec, short* pnBitsPerSample,
-    std::int32_t* pnAvgBytesPerSec)
-{
-    return DetectMedia(pszFileName, MEDIA_DETECT_BUDGET, pnDuration, pnChannels, pnBlockAlign,
-        pnSamplesPerSec, pnBitsPerSample, pnAvgBytesPerSec);
-}
-
-bool CSonarelCtrl::MediaDetectBlocking(const char* pszFileName, std::int32_t* pnDuration, short* pnChannels,
-    short* pnBlockAlign, std::int32_t* pnSamplesPerSec, short* pnBitsPerSample,
-    std::int32_t* pnAvgBytesPerSec)
-{
-    return DetectMedia(pszFileName, std::nullopt, pnDuration, pnChannels, pnBlockAlign, pnSamplesPerSec,
-        pnBitsPerSample, pnAvgBytesPerSec);
-}
-
-bool CSonarelCtrl::DetectMedia(const char* pszFileName, std::optional<std::chrono::milliseconds> budget,
-    std::int32_t* pnDuration, short* pnChannels, short* pnBlockAlign, std::int32_t* pnSamplesPerSec,
-    short* pnBitsPerSample, std::int32_t* pnAvgBytesPerSec)
-{
-    if (pszFileName == nullptr) {
-        RaiseError(NO_STREAM, 0, ERR_NULL_POINTER);
-        return false;
-    }
-    std::unique_ptr<IMediaDetector> detector = platform_->CreateMediaDetector();
-    if (!detector) {
-        RaiseError(NO_STREAM, 0, ERR_MEDIA_DETECT);
-        return false;
-    }
-    const std::optional<MediaDetection> measured = budget
-        ? detections_.Detect(std::move(detector), pszFileName, *budget)
-        : std::optional<MediaDetection>(detector->Detect(pszFileName));
-    if (!measured) {
-        // Still measuring: the caller's thread is not held up for a slow file.
-        RaiseError(NO_STREAM, 0, ERR_MEDIA_DETECT);
-        return false;
-    }
-    const MediaDetection& detection = *measured;
-    switch (detection.failure) {
-    case MediaDetection::Failure::None:
-        break;
-    case MediaDetection::Failure::Open:
-        RaiseError(NO_STREAM, 0, ERR_MEDIA_DETECT);
-        return false;
-    case MediaDetection::Failure::Length:
-        RaiseError(NO_STREAM, 0, ERR_GET_DURATION);
-        return false;
-    case MediaDetection::Failure::NoAudio:
-        RaiseError(NO_STREAM, 0, ERR_MEDIA_INFORMATION);
-        return false;
-    }
-    // A length that is not a number or does not fit the result is no length at all.
-    const double milliseconds = std::trunc(detection.firstStreamSeconds * 1000.0);
-    if (!(milliseconds >= std::numeric_limits<std::int32_t>::min()
-            && milliseconds <= std::numeric_limits<std::int32_t>::max())) {
-        RaiseError(NO_STREAM, 0, ERR_GET_DURATION);
-        return false;
-    }
-
-    // Block align and bytes per second follow from the format; the detector's own values are not used.
-    const WaveFormat& audio = detection.audio;
-    const auto blockAlign = static_cast<std::uint16_t>(audio.channels * audio.bitsPerSample / 8);
-    const std::uint32_t bytesPerSecond
-        = static_cast<std::uint32_t>(static_cast<std::int16_t>(blockAlign)) * audio.samplesPerSec;
-    if (pnDuration != nullptr) {
-        *pnDuration = static_cast<std::int32_t>(milliseconds);
-    }
-    if (pnChannels != nullptr) {
-        *pnChannels = static_cast<short>(audio.channels);
-    }
-    if (pnBlockAlign != nullptr) {
-        *pnBlockAlign = static_cast<short>(blockAlign);
-    }
-    if (pnSamplesPerSec != nullptr) {
-        *pnSamplesPerSec = static_cast<std::int32_t>(audio.samplesPerSec);
-    }
-    if (pnBitsPerSample != nullptr) {
-        *pnBitsPerSample = static_cast<short>(audio.bitsPerSample);
-    }
-    if (pnAvgBytesPerSec != nullptr) {
-        *pnAvgBytesPerSec = static_cast<std::int32_t>(bytesPerSecond);
-    }
-    return true;
-}
-
-bool CSonarelCtrl::GetStreamInfo(short hStreamId, short* pnChannels, short* pnBlockAlign,
-    std::int32_t* pnSamplesPerSec, short* pnBitsPerSample, std::int32_t* pnAvgBytesPerSec)
-{
-    if (!CheckId(hStreamId)) {
-        return false;
-    }
-    StreamRecord& stream = Stream(hStreamId);
-    if (!stream.graph) {
-        return false;
-    }
-    const char* rendererName
-        = stream.deviceName.empty() ? DEFAULT_RENDERER_FILTER_NAME : RENDERER_FILTER_NAME;
-    const std::shared_ptr<IFilter> renderer = stream.graph->FindFilterByName(rendererName);
-    if (!renderer) {
-        RaiseError(hStreamId, 0, ERR_FIND_FILTER);
-        return false;
-    }
-    bool hasPin = false;
-    WaveFormat format;
-    bool exactWaveFormat = false;
-    const HResult status = stream.graph->GetInputPinFormat(renderer, &hasPin, &format, &exactWaveFormat);
-    if (status == E_NOT_FOUND_STATUS || !hasPin) {
-        RaiseError(hStreamId, 0, ERR_GET_PIN);
-        return false;
-    }
-    if (Failed(status)) {
-        RaiseError(hStreamId, 0, ERR_GET_MEDIA_TYPE);
-        return false;
-    }
-    // Only the plain 18-byte wave format is reported; an extended one gives false without an event.
-    if (!exactWaveFormat) {
-        return false;
-    }
-    if (pnChannels != nullptr) {
-        *pnChannels = static_cast<short>(format.channels);
-    }
-    if (pnBlockAlign != nullptr) {
-        *pnBlockAlign = static_cast<short>(format.blockAlign);
-    }
-    if (pnSamplesPerSec != nullptr) {
-        *pnSamplesPerSec = static_cast<std::int32_t>(format.samplesPerSec);
-    }
-    if (pnBitsPerSample != nullptr) {
-        *pnBitsPerSample = static_cast<short>(format.bitsPerSample);
-    }
-    if (pnAvgBytesPerSec != nullptr) {
-        *pnAvgBytesPerSec = static_cast<std::int32_t>(format.avgBytesPerSec);
-    }
     return true;
 }
 

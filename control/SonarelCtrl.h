@@ -89,9 +89,21 @@ public:
     bool SetDuck(short hStreamId, double dAttenuationDb, std::int32_t nGlideMs) override;
 
 private:
+    [[nodiscard]] static bool IsValidId(short id);
     // True for ids 0 to 7; otherwise raises the invalid-id error with stream -1.
     [[nodiscard]] bool CheckId(short id);
     [[nodiscard]] StreamRecord& Stream(short id);
+    // The stream of a valid id whose arguments are `valid`; nullptr otherwise, having raised the
+    // invalid id, or `refusal` for the arguments (nothing when it is nullptr).
+    [[nodiscard]] StreamRecord* StreamFor(short id, bool valid = true, const char* refusal = nullptr);
+    // The same stream's graph; nullptr also, without an event, for a stream that has none.
+    [[nodiscard]] IFilterGraph* GraphFor(short id, bool valid = true, const char* refusal = nullptr);
+    // False, having raised `text` for the stream, when `status` failed.
+    [[nodiscard]] bool Succeeded(short id, HResult status, const char* text);
+    // Pause or Stop: the graph's command, then the tick ends and the stream takes `state`.
+    [[nodiscard]] bool Halt(short id, HResult (IFilterGraph::*command)(), std::int32_t state);
+    // A level setting of the gain stage: a value the graph refuses is raised as an invalid parameter.
+    [[nodiscard]] bool ApplySetting(short id, HResult status, const char* text);
 
     // Stores the state and raises OnStateChanged when it differs. The state is stored before the
     // event, so that a listener that asks or acts sees the new state.
@@ -122,16 +134,16 @@ private:
     void RaiseError(short id, std::int32_t lRet, const char* text);
     void RaisePosChanged(short id, short oldPosition, short newPosition);
 
-    std::unique_ptr<IPlatform> platform_;
-    ISonarelEvents* events_ = nullptr;
-    std::array<StreamRecord, STREAM_COUNT> streams_ {};
-    std::uint64_t nextGraphGeneration_ = 1;
+    std::unique_ptr<IPlatform> m_platform;
+    ISonarelEvents* m_events = nullptr;
+    std::array<StreamRecord, STREAM_COUNT> m_streams {};
+    std::uint64_t m_nextGraphGeneration = 1;
     // Graphs whose notification is running, innermost last.
-    std::vector<const IFilterGraph*> dispatching_;
+    std::vector<const IFilterGraph*> m_dispatching;
     // Graphs released during their own notification, and the timer that destroys them afterwards.
-    std::vector<std::unique_ptr<IFilterGraph>> retiredGraphs_;
-    TimerId reapTimer_ = 0;
-    BoundedDetection detections_;
+    std::vector<std::unique_ptr<IFilterGraph>> m_retiredGraphs;
+    TimerId m_reapTimer = 0;
+    BoundedDetection m_detections;
 };
 
 } // namespace sonarel

@@ -1,22 +1,17 @@
 #include "persist/Xmlparse.h"
 
-#include "persist/AtomicFile.h"
 #include "persist/Utf.h"
 
 #include <algorithm>
 #include <array>
-#include <fstream>
 
 namespace {
 
 using Offset = std::int32_t;
 
-constexpr std::string_view kHeader = "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n";
-constexpr std::string_view kTooLarge = "Document too large";
-
 struct Entity {
-    char character;
-    std::string_view entity;
+    char Character;
+    std::string_view Reference;
 };
 
 // The order is shared by escaping and unescaping.
@@ -107,24 +102,24 @@ CXmlparse::CXmlparse()
 
 bool CXmlparse::NextToken(ParseToken& token)
 {
-    const std::string_view text = token.text;
+    const std::string_view text = token.Text;
     const auto end = static_cast<Offset>(text.size());
-    token.bQuoted = false;
-    Offset pos = SkipWhiteSpace(text, token.nNext);
+    token.Quoted = false;
+    Offset pos = SkipWhiteSpace(text, token.Next);
     if (pos >= end) {
-        token.nLeft = token.nRight = token.nNext = end;
+        token.Left = token.Right = token.Next = end;
         return false;
     }
     const char c = text[static_cast<std::size_t>(pos)];
     if (c == '"' || c == '\'') {
-        token.bQuoted = true;
-        token.nLeft = pos + 1;
-        const Offset close = ScanTo(text, token.nLeft, c);
-        token.nRight = close - 1;
-        token.nNext = close < end ? close + 1 : end;
+        token.Quoted = true;
+        token.Left = pos + 1;
+        const Offset close = ScanTo(text, token.Left, c);
+        token.Right = close - 1;
+        token.Next = close < end ? close + 1 : end;
         return true;
     }
-    token.nLeft = pos;
+    token.Left = pos;
     while (pos < end) {
         const char b = text[static_cast<std::size_t>(pos)];
         if (static_cast<unsigned char>(b) < 0x80) {
@@ -135,22 +130,22 @@ bool CXmlparse::NextToken(ParseToken& token)
             pos += static_cast<Offset>(Utf8SequenceLength(text, static_cast<std::size_t>(pos)));
         }
     }
-    if (pos == token.nLeft)
+    if (pos == token.Left)
         ++pos;
-    token.nNext = pos;
-    token.nRight = pos - 1;
+    token.Next = pos;
+    token.Right = pos - 1;
     return true;
 }
 
 bool CXmlparse::MatchName(const ParseToken& token, std::string_view name)
 {
-    const std::int64_t length = std::int64_t { token.nRight } - token.nLeft + 1;
+    const std::int64_t length = std::int64_t { token.Right } - token.Left + 1;
     if (length < 0 || static_cast<std::uint64_t>(length) > name.size())
         return false;
     const auto count = static_cast<std::size_t>(length);
-    if (token.nLeft < 0 || static_cast<std::size_t>(token.nLeft) + count > token.text.size())
+    if (token.Left < 0 || static_cast<std::size_t>(token.Left) + count > token.Text.size())
         return false;
-    if (token.text.substr(static_cast<std::size_t>(token.nLeft), count) != name.substr(0, count))
+    if (token.Text.substr(static_cast<std::size_t>(token.Left), count) != name.substr(0, count))
         return false;
     return count == name.size() || IsNameTerminator(name[count]);
 }
@@ -180,18 +175,18 @@ bool CXmlparse::SkipNode(Offset offset, Offset& resume) const
 
     // A declaration such as <!DOCTYPE ...>: its internal subset in brackets may hold '>'.
     ParseToken token { text };
-    token.nNext = offset;
+    token.Next = offset;
     std::int64_t depth = 0;
     while (NextToken(token)) {
-        if (token.bQuoted)
+        if (token.Quoted)
             continue;
-        const char c = text[static_cast<std::size_t>(token.nLeft)];
+        const char c = text[static_cast<std::size_t>(token.Left)];
         if (c == '[') {
             ++depth;
         } else if (c == ']') {
             --depth;
         } else if (c == '>' && depth == 0) {
-            resume = token.nLeft + 1;
+            resume = token.Left + 1;
             return true;
         }
     }
@@ -239,28 +234,28 @@ Offset CXmlparse::ParseTag(Offset parent, bool& hasContent)
     const Offset end = TextLength();
     const Offset slot = TakeSlot();
     m_aElems[slot] = ElemPos {};
-    m_aElems[slot].nTagOpen = m_aElems[parent].nEndOpen;
-    m_aElems[slot].iParent = parent;
+    m_aElems[slot].TagOpen = m_aElems[parent].EndOpen;
+    m_aElems[slot].Parent = parent;
 
     ParseToken token { text };
     for (;;) {
-        const Offset open = ScanTo(text, m_aElems[slot].nTagOpen, '<');
-        m_aElems[slot].nTagOpen = open;
+        const Offset open = ScanTo(text, m_aElems[slot].TagOpen, '<');
+        m_aElems[slot].TagOpen = open;
         if (open >= end)
             return Fail("Element tag not found");
         // The parent's next child search, and the search for its end tag, begin here.
-        m_aElems[parent].nEndOpen = open;
-        token.nNext = open + 1;
+        m_aElems[parent].EndOpen = open;
+        token.Next = open + 1;
         if (!NextToken(token))
             return Fail("Abrupt end within tag");
-        if (token.bQuoted)
+        if (token.Quoted)
             return Fail("Tag starts with quote");
-        const char first = text[static_cast<std::size_t>(token.nLeft)];
+        const char first = text[static_cast<std::size_t>(token.Left)];
         if (first == '?' || first == '!') {
             Offset resume = 0;
             if (!SkipNode(open, resume))
                 return Fail("Invalid node");
-            m_aElems[slot].nTagOpen = resume;
+            m_aElems[slot].TagOpen = resume;
             continue;
         }
         if (first == '/') {
@@ -270,40 +265,40 @@ Offset CXmlparse::ParseTag(Offset parent, bool& hasContent)
         break;
     }
 
-    const Offset close = ScanTo(text, token.nNext, '>');
+    const Offset close = ScanTo(text, token.Next, '>');
     if (close >= end)
         return Fail("End of tag not found");
     ElemPos& elem = m_aElems[slot];
-    elem.nTagClose = close;
+    elem.TagClose = close;
     if (text[static_cast<std::size_t>(close) - 1] == '/') {
-        elem.nEndOpen = close - 1;
-        elem.nEndClose = close;
+        elem.EndOpen = close - 1;
+        elem.EndClose = close;
         hasContent = false;
     } else {
-        elem.nEndOpen = close + 1;
+        elem.EndOpen = close + 1;
         hasContent = true;
     }
     return slot;
 }
 
-// The element's children are parsed and its nEndOpen stands on the '<' of the end tag.
+// The element's children are parsed and its EndOpen stands on the '<' of the end tag.
 Offset CXmlparse::ParseEndTag(Offset slot)
 {
     const std::string_view text = m_strText;
     const std::string_view name = TagName(slot);
     ParseToken token { text };
-    token.nNext = m_aElems[slot].nEndOpen + 1;
+    token.Next = m_aElems[slot].EndOpen + 1;
     int count = 0;
     while (NextToken(token)) {
         ++count;
-        if (token.bQuoted)
+        if (token.Quoted)
             continue;
         if (count == 2 && !MatchName(token, name))
             return Fail("End tag does not correspond to " + std::string(name));
-        if (text[static_cast<std::size_t>(token.nLeft)] == '>') {
+        if (text[static_cast<std::size_t>(token.Left)] == '>') {
             if (count < 2)
                 break;
-            m_aElems[slot].nEndClose = token.nLeft;
+            m_aElems[slot].EndClose = token.Left;
             return slot;
         }
     }
@@ -338,11 +333,11 @@ Offset CXmlparse::ParseElement(Offset parent)
             Open& top = open.back();
             if (done > 0) {
                 if (top.previous == 0)
-                    m_aElems[top.slot].iFirstChild = done;
+                    m_aElems[top.slot].FirstChild = done;
                 else
-                    m_aElems[top.previous].iNext = done;
+                    m_aElems[top.previous].Next = done;
                 top.previous = done;
-                m_aElems[top.slot].nEndOpen = m_aElems[done].nEndClose + 1;
+                m_aElems[top.slot].EndOpen = m_aElems[done].EndClose + 1;
                 target = top.slot;
                 break;
             }
@@ -376,7 +371,7 @@ bool CXmlparse::SetText(std::string_view text)
 
     const Offset root = ParseElement(0);
     if (root > 0) {
-        m_aElems[0].iFirstChild = root;
+        m_aElems[0].FirstChild = root;
         ResetCursor();
         return true;
     }
@@ -389,24 +384,24 @@ bool CXmlparse::SetText(std::string_view text)
 
 bool CXmlparse::IsEmptyElement(Offset slot) const
 {
-    return m_aElems[slot].nTagClose == m_aElems[slot].nEndOpen + 1;
+    return m_aElems[slot].TagClose == m_aElems[slot].EndOpen + 1;
 }
 
 std::string_view CXmlparse::TagName(Offset slot) const
 {
     ParseToken token { m_strText };
-    token.nNext = m_aElems[slot].nTagOpen + 1;
-    if (!NextToken(token) || token.nRight < token.nLeft)
+    token.Next = m_aElems[slot].TagOpen + 1;
+    if (!NextToken(token) || token.Right < token.Left)
         return {};
-    return token.text.substr(static_cast<std::size_t>(token.nLeft),
-        static_cast<std::size_t>(token.nRight) - static_cast<std::size_t>(token.nLeft) + 1);
+    return token.Text.substr(static_cast<std::size_t>(token.Left),
+        static_cast<std::size_t>(token.Right) - static_cast<std::size_t>(token.Left) + 1);
 }
 
 Offset CXmlparse::LastChild(Offset slot) const
 {
-    Offset child = m_aElems[slot].iFirstChild;
-    while (child != 0 && m_aElems[child].iNext != 0)
-        child = m_aElems[child].iNext;
+    Offset child = m_aElems[slot].FirstChild;
+    while (child != 0 && m_aElems[child].Next != 0)
+        child = m_aElems[child].Next;
     return child;
 }
 
@@ -414,19 +409,19 @@ bool CXmlparse::FindElement(std::string_view name)
 {
     if (m_aElems.empty())
         return false;
-    Offset found = m_iCurPos != 0 ? m_aElems[m_iCurPos].iNext : m_aElems[m_iParentPos].iFirstChild;
+    Offset found = m_iCurPos != 0 ? m_aElems[m_iCurPos].Next : m_aElems[m_iParentPos].FirstChild;
     if (!name.empty()) {
         ParseToken token { m_strText };
         while (found != 0) {
-            token.nNext = m_aElems[found].nTagOpen + 1;
+            token.Next = m_aElems[found].TagOpen + 1;
             if (NextToken(token) && MatchName(token, name))
                 break;
-            found = m_aElems[found].iNext;
+            found = m_aElems[found].Next;
         }
     }
     if (found <= 0)
         return false;
-    m_iParentPos = m_aElems[found].iParent;
+    m_iParentPos = m_aElems[found].Parent;
     m_iCurPos = found;
     m_iChildPos = 0;
     m_nCurKind = 1;
@@ -450,7 +445,7 @@ bool CXmlparse::LeaveElement()
         return false;
     m_iChildPos = m_iCurPos;
     m_iCurPos = m_iParentPos;
-    m_iParentPos = m_aElems[m_iCurPos].iParent;
+    m_iParentPos = m_aElems[m_iCurPos].Parent;
     m_nCurKind = 1;
     return true;
 }
@@ -461,15 +456,15 @@ bool CXmlparse::FindAttribute(Offset slot, std::string_view name, ParseToken& va
 {
     const std::string_view text = m_strText;
     value = ParseToken { text };
-    value.nNext = m_aElems[slot].nTagOpen + 1;
+    value.Next = m_aElems[slot].TagOpen + 1;
     int matched = -1;
     for (int number = 0; NextToken(value); ++number) {
-        if (value.bQuoted) {
+        if (value.Quoted) {
             if (matched >= 0 && number == matched + 2)
                 return true;
             continue;
         }
-        const char c = text[static_cast<std::size_t>(value.nLeft)];
+        const char c = text[static_cast<std::size_t>(value.Left)];
         if (c == '>' || c == '/' || c == '?')
             return false;
         if (c == '=')
@@ -487,10 +482,10 @@ std::string CXmlparse::GetAttribute(std::string_view name) const
     ParseToken value;
     if (!FindAttribute(m_iCurPos, name, value))
         return {};
-    Offset right = value.nRight;
+    Offset right = value.Right;
     if (right >= TextLength())
         --right;
-    return Unescape(value.nLeft, right);
+    return Unescape(value.Left, right);
 }
 
 std::string CXmlparse::GetElementText() const
@@ -498,20 +493,20 @@ std::string CXmlparse::GetElementText() const
     if (m_iCurPos == 0 || m_nCurKind != 1)
         return {};
     const ElemPos& elem = m_aElems[m_iCurPos];
-    if (elem.iFirstChild != 0 || IsEmptyElement(m_iCurPos))
+    if (elem.FirstChild != 0 || IsEmptyElement(m_iCurPos))
         return {};
     const std::string_view text = m_strText;
     static constexpr std::string_view kCdataOpen = "<![CDATA[";
-    const Offset start = SkipWhiteSpace(text, elem.nTagClose + 1);
+    const Offset start = SkipWhiteSpace(text, elem.TagClose + 1);
     if (start < TextLength() && text[static_cast<std::size_t>(start)] == '<'
-        && std::int64_t { start } + 11 < elem.nEndOpen
+        && std::int64_t { start } + 11 < elem.EndOpen
         && text.substr(static_cast<std::size_t>(start), kCdataOpen.size()) == kCdataOpen) {
         const Offset close = ScanTo(text, start + 9, "]]>");
-        if (close < elem.nEndOpen)
+        if (close < elem.EndOpen)
             return std::string(text.substr(static_cast<std::size_t>(start) + 9,
                 static_cast<std::size_t>(close) - static_cast<std::size_t>(start) - 9));
     }
-    return Unescape(elem.nTagClose + 1, elem.nEndOpen - 1);
+    return Unescape(elem.TagClose + 1, elem.EndOpen - 1);
 }
 
 std::string CXmlparse::Unescape(Offset left, Offset right) const
@@ -533,9 +528,9 @@ std::string CXmlparse::Unescape(Offset left, Offset right) const
         range.remove_prefix(amp + 1);
         char replacement = '&';
         for (const Entity& e : kEntities) {
-            const std::string_view entityName = e.entity.substr(1);
+            const std::string_view entityName = e.Reference.substr(1);
             if (range.substr(0, entityName.size()) == entityName) {
-                replacement = e.character;
+                replacement = e.Character;
                 range.remove_prefix(entityName.size());
                 break;
             }
@@ -551,9 +546,9 @@ std::string CXmlparse::Escape(std::string_view value)
     out.reserve(value.size() + value.size() / 5 + 7);
     for (const char c : value) {
         const auto* entity = std::find_if(
-            kEntities.begin(), kEntities.end(), [c](const Entity& e) { return e.character == c; });
+            kEntities.begin(), kEntities.end(), [c](const Entity& e) { return e.Character == c; });
         if (entity != kEntities.end())
-            out.append(entity->entity);
+            out.append(entity->Reference);
         else
             out += c;
     }
@@ -575,24 +570,24 @@ void CXmlparse::ShiftSubtrees(Offset first, Offset delta)
 {
     if (first == 0)
         return;
-    const Offset top = m_aElems[first].iParent;
+    const Offset top = m_aElems[first].Parent;
     Offset slot = first;
     for (;;) {
         ElemPos& elem = m_aElems[slot];
-        elem.nTagOpen += delta;
-        elem.nTagClose += delta;
-        elem.nEndOpen += delta;
-        elem.nEndClose += delta;
-        if (elem.iFirstChild != 0) {
-            slot = elem.iFirstChild;
+        elem.TagOpen += delta;
+        elem.TagClose += delta;
+        elem.EndOpen += delta;
+        elem.EndClose += delta;
+        if (elem.FirstChild != 0) {
+            slot = elem.FirstChild;
             continue;
         }
         for (;;) {
-            if (m_aElems[slot].iNext != 0) {
-                slot = m_aElems[slot].iNext;
+            if (m_aElems[slot].Next != 0) {
+                slot = m_aElems[slot].Next;
                 break;
             }
-            slot = m_aElems[slot].iParent;
+            slot = m_aElems[slot].Parent;
             if (slot == top)
                 return;
         }
@@ -605,12 +600,12 @@ void CXmlparse::ShiftPositions(Offset slot, Offset delta)
 {
     if (delta == 0)
         return;
-    ShiftSubtrees(m_aElems[slot].iFirstChild, delta);
-    for (Offset node = slot; node != 0; node = m_aElems[node].iParent) {
-        ShiftSubtrees(m_aElems[node].iNext, delta);
-        ElemPos& parent = m_aElems[m_aElems[node].iParent];
-        parent.nEndOpen += delta;
-        parent.nEndClose += delta;
+    ShiftSubtrees(m_aElems[slot].FirstChild, delta);
+    for (Offset node = slot; node != 0; node = m_aElems[node].Parent) {
+        ShiftSubtrees(m_aElems[node].Next, delta);
+        ElemPos& parent = m_aElems[m_aElems[node].Parent];
+        parent.EndOpen += delta;
+        parent.EndClose += delta;
     }
 }
 
@@ -627,15 +622,15 @@ bool CXmlparse::SetAttribute(std::string_view name, std::string_view value)
     if (FindAttribute(slot, name, found)) {
         // A value whose closing quote is missing or lies beyond the tag's '>' is not something
         // this element's offsets can follow; rewriting it could swallow the rest of the document.
-        if (found.nRight + 1 >= m_aElems[slot].nTagClose)
+        if (found.Right + 1 >= m_aElems[slot].TagClose)
             return false;
-        offset = found.nLeft;
-        replaced = found.nRight - found.nLeft + 1;
+        offset = found.Left;
+        replaced = found.Right - found.Left + 1;
         inserted = escaped;
     } else {
         inserted.reserve(name.size() + escaped.size() + 4);
         inserted.append(" ").append(name).append("=\"").append(escaped).append("\"");
-        offset = IsEmptyElement(slot) ? m_aElems[slot].nTagClose - 1 : m_aElems[slot].nTagClose;
+        offset = IsEmptyElement(slot) ? m_aElems[slot].TagClose - 1 : m_aElems[slot].TagClose;
     }
     if (!FitsText(m_strText.size(), inserted.size(), static_cast<std::size_t>(replaced)))
         return false;
@@ -643,9 +638,9 @@ bool CXmlparse::SetAttribute(std::string_view name, std::string_view value)
     ReplaceText(offset, replaced, inserted);
     const Offset delta = static_cast<Offset>(inserted.size()) - replaced;
     ElemPos& elem = m_aElems[slot];
-    elem.nTagClose += delta;
-    elem.nEndOpen += delta;
-    elem.nEndClose += delta;
+    elem.TagClose += delta;
+    elem.EndOpen += delta;
+    elem.EndClose += delta;
     ShiftPositions(slot, delta);
     return true;
 }
@@ -658,13 +653,13 @@ Offset CXmlparse::LocateInsert(Offset parent, Offset after, Offset& previous) co
     const bool emptyParent = parent != 0 && IsEmptyElement(parent);
     Offset offset = 0;
     if (after != 0)
-        offset = m_aElems[after].nEndClose + 1;
+        offset = m_aElems[after].EndClose + 1;
     else if (parent == 0)
         offset = TextLength();
     else if (emptyParent)
-        offset = m_aElems[parent].nTagClose;
+        offset = m_aElems[parent].TagClose;
     else
-        offset = m_aElems[parent].nEndOpen;
+        offset = m_aElems[parent].EndOpen;
     offset = Clamp(offset, text);
     if (!emptyParent) {
         // Go to the start of the next tag line, after the line break.
@@ -682,15 +677,15 @@ bool CXmlparse::AddElement(std::string_view name)
         return false;
     const Offset parent = m_iParentPos;
     if (parent == 0) {
-        if (m_aElems[0].iFirstChild != 0)
+        if (m_aElems[0].FirstChild != 0)
             return false;
-        m_aElems[0].nEndOpen = TextLength();
+        m_aElems[0].EndOpen = TextLength();
     }
 
     Offset previous = 0;
     Offset offset = LocateInsert(parent, m_iCurPos, previous);
     const bool emptyParent = IsEmptyElement(parent);
-    const bool bareParent = m_aElems[parent].nTagClose + 1 == m_aElems[parent].nEndOpen;
+    const bool bareParent = m_aElems[parent].TagClose + 1 == m_aElems[parent].EndOpen;
 
     std::string element;
     element.reserve(name.size() + 5);
@@ -704,15 +699,15 @@ bool CXmlparse::AddElement(std::string_view name)
         // that would still read as empty afterwards (<P//>), or a name that cannot stand in an
         // end tag, would leave the index out of step with the text.
         parentName = TagName(parent);
-        const Offset slash = m_aElems[parent].nTagClose - 1;
+        const Offset slash = m_aElems[parent].TagClose - 1;
         if (!IsPlainName(parentName) || m_strText[static_cast<std::size_t>(slash) - 1] == '/')
             return false;
         inserted.append(">\r\n").append(element).append("</").append(parentName);
-        at = m_aElems[parent].nTagClose - 1;
+        at = m_aElems[parent].TagClose - 1;
         replaced = 1;
     } else if (bareParent) {
         inserted.append("\r\n").append(element);
-        at = m_aElems[parent].nTagClose + 1;
+        at = m_aElems[parent].TagClose + 1;
     } else {
         inserted = std::move(element);
     }
@@ -724,22 +719,22 @@ bool CXmlparse::AddElement(std::string_view name)
     const Offset slot = TakeSlot();
     ElemPos& elem = m_aElems[slot];
     elem = ElemPos {};
-    elem.nTagOpen = offset;
-    elem.iParent = parent;
+    elem.TagOpen = offset;
+    elem.Parent = parent;
     if (previous != 0) {
-        elem.iNext = m_aElems[previous].iNext;
-        m_aElems[previous].iNext = slot;
+        elem.Next = m_aElems[previous].Next;
+        m_aElems[previous].Next = slot;
     } else {
-        elem.iNext = m_aElems[parent].iFirstChild;
-        m_aElems[parent].iFirstChild = slot;
+        elem.Next = m_aElems[parent].FirstChild;
+        m_aElems[parent].FirstChild = slot;
     }
-    elem.nTagClose = offset + static_cast<Offset>(name.size()) + 2;
-    elem.nEndOpen = elem.nTagClose - 1;
-    elem.nEndClose = elem.nEndOpen + 1;
+    elem.TagClose = offset + static_cast<Offset>(name.size()) + 2;
+    elem.EndOpen = elem.TagClose - 1;
+    elem.EndClose = elem.EndOpen + 1;
 
     if (emptyParent) {
-        m_aElems[parent].nTagClose -= 1;
-        m_aElems[parent].nEndOpen -= static_cast<Offset>(parentName.size()) + 1;
+        m_aElems[parent].TagClose -= 1;
+        m_aElems[parent].EndOpen -= static_cast<Offset>(parentName.size()) + 1;
     }
     ReplaceText(at, replaced, inserted);
     ShiftPositions(slot, static_cast<Offset>(inserted.size()) - replaced);
@@ -748,68 +743,4 @@ bool CXmlparse::AddElement(std::string_view name)
     m_iChildPos = 0;
     m_nCurKind = 1;
     return true;
-}
-
-// ---------------------------------------------------------------------------------------------
-// Files
-
-bool CXmlparse::Load(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return false;
-    file.seekg(0, std::ios::end);
-    const std::streamoff size = file.tellg();
-    file.seekg(0, std::ios::beg);
-    // UTF-16 shrinks by at most a half when decoded, so a longer file can never fit.
-    if (size < 0 || static_cast<std::uint64_t>(size) > 2 * std::uint64_t { kMaxTextLength } + 2) {
-        if (size >= 0)
-            m_strLastError = kTooLarge;
-        return false;
-    }
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    if (!file.read(bytes.data(), size))
-        return false;
-
-    // The text ends at the first NUL character, as a file's text always has here.
-    std::string text;
-    const std::string_view data = bytes;
-    if (data.size() >= 2 && data[0] == '\xFF' && data[1] == '\xFE') {
-        std::string_view units = data.substr(2);
-        for (std::size_t i = 0; i + 1 < units.size(); i += 2) {
-            if (units[i] == '\0' && units[i + 1] == '\0') {
-                units = units.substr(0, i);
-                break;
-            }
-        }
-        text = Utf16LeToUtf8(units);
-    } else {
-        std::string_view utf8 = data.substr(0, data.find('\0'));
-        if (utf8.substr(0, 3) == "\xEF\xBB\xBF")
-            utf8.remove_prefix(3);
-        text = RepairUtf8(utf8);
-    }
-    if (text.empty())
-        return false;
-    // A file that lost most of its content in decoding (cut short by a NUL, as with UTF-16 that
-    // lacks its byte-order mark, or a binary file) is refused. Length is counted in bytes of the
-    // decoded UTF-8 text: that never falls below half the file's size for intact text, in either
-    // encoding and whatever the script, whereas counting characters would refuse ordinary text
-    // in scripts that take three bytes per character.
-    const auto minimum = static_cast<std::int64_t>(bytes.size() / 2) - 20;
-    if (static_cast<std::int64_t>(text.size()) < minimum)
-        return false;
-    return SetText(text);
-}
-
-bool CXmlparse::Save(const std::string& path) const
-{
-    std::string output;
-    if (IsValidUtf8(m_strText)) {
-        output.reserve(kHeader.size() + m_strText.size());
-        output.append(kHeader).append(m_strText);
-    } else {
-        output.append(kHeader).append(RepairUtf8(m_strText));
-    }
-    return WriteFileAtomically(path, output);
 }

@@ -76,29 +76,32 @@ public:
     [[nodiscard]] const std::string& GetLastError() const { return m_strLastError; }
 
 private:
+    // The message of a text or file too long for 32-bit offsets.
+    static constexpr std::string_view kTooLarge = "Document too large";
+
     // Lets the tests and the fuzz target compare the index with a fresh parse of the text.
     friend struct XmlparseIndexView;
 
     // One element's place in the text. An element is empty (<a/>) exactly when
-    // nTagClose == nEndOpen + 1; its content lies between nTagClose and nEndOpen.
+    // TagClose == EndOpen + 1; its content lies between TagClose and EndOpen.
     struct ElemPos {
-        std::int32_t nTagOpen = 0; // '<' of the start tag
-        std::int32_t nTagClose = 0; // '>' of the start tag
-        std::int32_t nEndOpen = 0; // '<' of the end tag, or the '/' of an empty element
-        std::int32_t nEndClose = 0; // '>' that ends the element
-        std::int32_t iParent = 0;
-        std::int32_t iFirstChild = 0;
-        std::int32_t iNext = 0;
+        std::int32_t TagOpen = 0; // '<' of the start tag
+        std::int32_t TagClose = 0; // '>' of the start tag
+        std::int32_t EndOpen = 0; // '<' of the end tag, or the '/' of an empty element
+        std::int32_t EndClose = 0; // '>' that ends the element
+        std::int32_t Parent = 0;
+        std::int32_t FirstChild = 0;
+        std::int32_t Next = 0;
     };
 
-    // A scanner over the text. nLeft..nRight is the token (inclusive; without the quotes of a
-    // quoted token) and nNext is where the next token is looked for.
+    // A scanner over the text. Left..Right is the token (inclusive; without the quotes of a
+    // quoted token) and Next is where the next token is looked for.
     struct ParseToken {
-        std::string_view text;
-        std::int32_t nLeft = 0;
-        std::int32_t nRight = -1;
-        std::int32_t nNext = 0;
-        bool bQuoted = false;
+        std::string_view Text;
+        std::int32_t Left = 0;
+        std::int32_t Right = -1;
+        std::int32_t Next = 0;
+        bool Quoted = false;
     };
 
     [[nodiscard]] static bool NextToken(ParseToken& token);

@@ -163,6 +163,15 @@ private:
     // IUpdateReport, on the checker's worker.
     void OnUpdateResult(const UpdateResult& result, std::stop_token abandon) override;
 
+    // A menu or pane command: what runs it, and whether it changes what the configuration keeps.
+    struct Command {
+        int Id;
+        void (*Run)(CTessalyDlg& window);
+        bool ChangesSetup;
+    };
+    // The command with that id; null for an unknown id.
+    [[nodiscard]] static const Command* FindCommand(int id);
+
     [[nodiscard]] bool CreateLists();
     void ReadConfigurationFile();
     // Keeps the file as read in "<file>.bak" before a write would lose rows of it.
@@ -202,6 +211,8 @@ private:
     void OnOpenLogFolder();
     void OnCheckForUpdate();
     void OnAbout();
+    // Opens a web address of the maker; an empty one (left out of the build) does nothing.
+    void OpenAddress(const std::string& address);
     void RegroupCurrentList();
     [[nodiscard]] PlayList& CurrentList();
     [[nodiscard]] IMessageSink& Messages();

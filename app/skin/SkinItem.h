@@ -1,5 +1,7 @@
 #pragma once
 
+#include "skin/ItemLayout.h"
+
 #include <QString>
 
 #include <variant>
@@ -39,41 +41,6 @@ inline constexpr int TEXTALIGN_CENTER = 0x02;
 inline constexpr int TEXTALIGN_RIGHT = 0x04;
 inline constexpr int TEXTALIGN_VCENTER = 0x10;
 inline constexpr int TEXTALIGN_BOTTOM = 0x20;
-
-// LayoutFlags. Anchors: 0x01 starts a new line at the left edge and 0x02 flows left to right along
-// the top; 0x08 and 0x10 mirror them at the right edge; 0x04 and 0x20 flow along the bottom.
-inline constexpr int LAYOUT_LEFT_NEWLINE = 0x01;
-inline constexpr int LAYOUT_LEFT = 0x02;
-inline constexpr int LAYOUT_LEFT_BOTTOM = 0x04;
-inline constexpr int LAYOUT_RIGHT_NEWLINE = 0x08;
-inline constexpr int LAYOUT_RIGHT = 0x10;
-inline constexpr int LAYOUT_RIGHT_BOTTOM = 0x20;
-inline constexpr int LAYOUT_FIXED_WIDTH = 0x40;
-inline constexpr int LAYOUT_FIXED_HEIGHT = 0x80;
-// Size from the content: the image, or the measured text.
-inline constexpr int LAYOUT_AUTOSIZE = 0x100;
-// The item keeps its rect exactly as given.
-inline constexpr int LAYOUT_KEEP_RECT = 0x200;
-inline constexpr int LAYOUT_ANCHOR_MASK = 0x3F;
-
-// A rectangle as the layout computes it: right and bottom are one past the last pixel, so the
-// width is right - left.
-struct SkinRect {
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-
-    [[nodiscard]] int Width() const { return right - left; }
-    [[nodiscard]] int Height() const { return bottom - top; }
-    [[nodiscard]] bool IsEmpty() const { return right <= left || bottom <= top; }
-    [[nodiscard]] bool Contains(int x, int y) const
-    {
-        return x >= left && x < right && y >= top && y < bottom;
-    }
-
-    friend bool operator==(const SkinRect&, const SkinRect&) = default;
-};
 
 // A slider of a CSliderWnd. The window keeps its own copy inside the item.
 struct SliderInfo {

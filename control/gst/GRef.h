@@ -12,6 +12,7 @@ using gstsupport::GCharPtr;
 using gstsupport::GErrorOut;
 using gstsupport::GErrorPtr;
 using gstsupport::GRef;
+using gstsupport::MakeElement;
 using gstsupport::ObjectListPtr;
 using gstsupport::PadProbe;
 using gstsupport::SignalConnection;

@@ -85,26 +85,26 @@ public:
     [[nodiscard]] HResult GetInputPinFormat(const std::shared_ptr<IFilter>& filter, bool* hasPin,
         WaveFormat* format, bool* exactWaveFormat) override;
 
-    // State shared with GStreamer's threads; defined in the .cpp.
+    // State shared with GStreamer's threads; defined in GstFilterGraphShared.h.
     struct Shared;
 
 private:
     enum class Mode {
         Empty, // nothing rendered (or the rendering was taken apart)
-        Parked, // rendered, not playing, at parkedPositionNs_ (stopped, or not played yet)
+        Parked, // rendered, not playing, at m_parkedPositionNs (stopped, or not played yet)
         Paused, // paused after having played
         Playing,
-        Failed, // stopped by an error, at parkedPositionNs_
+        Failed, // stopped by an error, at m_parkedPositionNs
     };
     struct Entry {
-        std::shared_ptr<GstElementFilter> filter;
-        std::string name;
-        bool chain = false; // made by RenderFile rather than added by the caller
-        bool retired = false; // its pipeline was retired: only listed until it is removed
+        std::shared_ptr<GstElementFilter> Filter;
+        std::string Name;
+        bool Chain = false; // made by RenderFile rather than added by the caller
+        bool Retired = false; // its pipeline was retired: only listed until it is removed
     };
     struct Event {
-        long code;
-        long param;
+        long Code;
+        long Param;
     };
 
     explicit GstFilterGraph(GMainContext* context);
@@ -124,7 +124,7 @@ private:
     [[nodiscard]] bool Settling() const;
     [[nodiscard]] bool WaitPrerolled();
     void ApplyLevels();
-    [[nodiscard]] bool IsActive() const { return mode_ == Mode::Paused || mode_ == Mode::Playing; }
+    [[nodiscard]] bool IsActive() const { return m_mode == Mode::Paused || m_mode == Mode::Playing; }
     [[nodiscard]] std::int64_t QueryPositionNs();
 
     static gboolean OnBusMessage(GstBus* bus, GstMessage* message, gpointer data);
@@ -134,37 +134,37 @@ private:
     void ScheduleNotify();
     static gboolean OnScheduledNotify(gpointer data);
 
-    GRef<GMainContext> context_;
-    GRef<GstElement> pipeline_;
-    std::shared_ptr<Shared> shared_;
-    std::unique_ptr<PipelineWorker> worker_;
-    AttachedSource busWatch_;
-    AttachedSource scheduledNotify_;
-    bool started_ = false; // the worker has been given the pipeline
+    GRef<GMainContext> m_context;
+    GRef<GstElement> m_pipeline;
+    std::shared_ptr<Shared> m_shared;
+    std::unique_ptr<PipelineWorker> m_worker;
+    AttachedSource m_busWatch;
+    AttachedSource m_scheduledNotify;
+    bool m_started = false; // the worker has been given the pipeline
 
-    std::vector<Entry> entries_;
-    GRef<GstElement> renderer_; // of the current rendering
-    GRef<GstElement> gainStage_;
-    GRef<GstCaps> rendererCaps_; // negotiated at the renderer by the preroll
-    SignalConnection padAdded_;
-    SignalConnection noMorePads_;
+    std::vector<Entry> m_entries;
+    GRef<GstElement> m_renderer; // of the current rendering
+    GRef<GstElement> m_gainStage;
+    GRef<GstCaps> m_rendererCaps; // negotiated at the renderer by the preroll
+    SignalConnection m_padAdded;
+    SignalConnection m_noMorePads;
 
-    Mode mode_ = Mode::Empty;
-    bool prerolled_ = false; // the worker has reported the rendering's preroll
-    bool prerollWaited_ = false; // a query has already waited for that report
-    bool failureReported_ = false; // of the current rendering or run
-    HResult renderStatus_ = S_OK_STATUS; // a failure: the rendered file does not play
-    std::int64_t parkedPositionNs_ = 0;
-    std::int64_t lastPositionNs_ = 0;
-    std::int64_t durationNs_ = -1; // -1: unknown
-    double rate_ = 1.0;
-    long level_ = 0;
-    long balance_ = 0;
-    double trimDb_ = 0.0;
-    double duckDb_ = 0.0;
+    Mode m_mode = Mode::Empty;
+    bool m_prerolled = false; // the worker has reported the rendering's preroll
+    bool m_prerollWaited = false; // a query has already waited for that report
+    bool m_failureReported = false; // of the current rendering or run
+    HResult m_renderStatus = S_OK_STATUS; // a failure: the rendered file does not play
+    std::int64_t m_parkedPositionNs = 0;
+    std::int64_t m_lastPositionNs = 0;
+    std::int64_t m_durationNs = -1; // -1: unknown
+    double m_rate = 1.0;
+    long m_level = 0;
+    long m_balance = 0;
+    double m_trimDb = 0.0;
+    double m_duckDb = 0.0;
 
-    std::deque<Event> events_;
-    std::function<void()> notify_;
+    std::deque<Event> m_events;
+    std::function<void()> m_notify;
 };
 
 } // namespace sonarel::gst

@@ -16,6 +16,7 @@
 #include <cctype>
 #include <cstring>
 #include <fstream>
+#include <utility>
 #include <vector>
 
 namespace sonarel::gst {
@@ -51,6 +52,16 @@ namespace {
         return static_cast<std::int64_t>(gst_util_uint64_scale(value, numerator, denominator));
     }
 
+    TagLibProbeResult Measured(std::int64_t durationNs, int channels, int samplesPerSec, std::string kind)
+    {
+        TagLibProbeResult result;
+        result.durationNs = durationNs;
+        result.channels = static_cast<unsigned>(channels);
+        result.samplesPerSec = static_cast<unsigned>(samplesPerSec);
+        result.kind = std::move(kind);
+        return result;
+    }
+
     std::optional<TagLibProbeResult> ProbeWav(const std::string& path)
     {
         TagLib::RIFF::WAV::File file(path.c_str(), true, TagLib::AudioProperties::Average);
@@ -72,12 +83,8 @@ namespace {
         if (audioBytes + MIN_WAV_HEADER > static_cast<long long>(file.length())) {
             return std::nullopt;
         }
-        TagLibProbeResult result;
-        result.durationNs = Scale(frames, NS_PER_SECOND, static_cast<std::uint64_t>(rate));
-        result.channels = static_cast<unsigned>(channels);
-        result.samplesPerSec = static_cast<unsigned>(rate);
-        result.kind = "wav:" + std::to_string(format) + ":" + std::to_string(bits);
-        return result;
+        return Measured(Scale(frames, NS_PER_SECOND, static_cast<std::uint64_t>(rate)), channels, rate,
+            "wav:" + std::to_string(format) + ":" + std::to_string(bits));
     }
 
     std::optional<TagLibProbeResult> ProbeFlac(const std::string& path)
@@ -88,13 +95,10 @@ namespace {
             || properties->channels() <= 0) {
             return std::nullopt;
         }
-        TagLibProbeResult result;
-        result.durationNs = Scale(
-            properties->sampleFrames(), NS_PER_SECOND, static_cast<std::uint64_t>(properties->sampleRate()));
-        result.channels = static_cast<unsigned>(properties->channels());
-        result.samplesPerSec = static_cast<unsigned>(properties->sampleRate());
-        result.kind = "flac:" + std::to_string(properties->bitsPerSample());
-        return result;
+        return Measured(Scale(properties->sampleFrames(), NS_PER_SECOND,
+                            static_cast<std::uint64_t>(properties->sampleRate())),
+            properties->channels(), properties->sampleRate(),
+            "flac:" + std::to_string(properties->bitsPerSample()));
     }
 
     // The duration of a file without a Xing header whose frames all have one bit rate, as the parser
@@ -162,13 +166,9 @@ namespace {
         if (!durationNs) {
             return std::nullopt;
         }
-        TagLibProbeResult result;
-        result.durationNs = *durationNs;
-        result.channels = static_cast<unsigned>(properties->channels());
-        result.samplesPerSec = static_cast<unsigned>(properties->sampleRate());
-        result.kind = "mpeg:" + std::to_string(static_cast<int>(first.version())) + ":"
-            + std::to_string(first.layer());
-        return result;
+        return Measured(*durationNs, properties->channels(), properties->sampleRate(),
+            "mpeg:" + std::to_string(static_cast<int>(first.version())) + ":"
+                + std::to_string(first.layer()));
     }
 
     std::uint64_t ReadLe64(const unsigned char* p)
@@ -242,13 +242,9 @@ namespace {
         if (!durationNs) {
             return std::nullopt;
         }
-        TagLibProbeResult result;
-        result.durationNs = *durationNs;
-        result.channels = static_cast<unsigned>(properties->channels());
-        result.samplesPerSec = static_cast<unsigned>(properties->sampleRate());
-        result.kind = "asf:" + std::to_string(static_cast<int>(properties->codec())) + ":"
-            + std::to_string(properties->bitsPerSample());
-        return result;
+        return Measured(*durationNs, properties->channels(), properties->sampleRate(),
+            "asf:" + std::to_string(static_cast<int>(properties->codec())) + ":"
+                + std::to_string(properties->bitsPerSample()));
     }
 
 } // namespace

@@ -15,22 +15,22 @@ struct XmlparseIndexView {
     {
         std::vector<std::array<std::int32_t, 5>> out;
         const auto& elems = xml.m_aElems;
-        std::int32_t slot = elems.empty() ? 0 : elems[0].iFirstChild;
+        std::int32_t slot = elems.empty() ? 0 : elems[0].FirstChild;
         std::int32_t depth = 0;
         while (slot != 0) {
             const auto& e = elems[static_cast<std::size_t>(slot)];
-            out.push_back({ depth, e.nTagOpen, e.nTagClose, e.nEndOpen, e.nEndClose });
-            if (e.iFirstChild != 0) {
-                slot = e.iFirstChild;
+            out.push_back({ depth, e.TagOpen, e.TagClose, e.EndOpen, e.EndClose });
+            if (e.FirstChild != 0) {
+                slot = e.FirstChild;
                 ++depth;
                 continue;
             }
-            while (slot != 0 && elems[static_cast<std::size_t>(slot)].iNext == 0) {
-                slot = elems[static_cast<std::size_t>(slot)].iParent;
+            while (slot != 0 && elems[static_cast<std::size_t>(slot)].Next == 0) {
+                slot = elems[static_cast<std::size_t>(slot)].Parent;
                 --depth;
             }
             if (slot != 0)
-                slot = elems[static_cast<std::size_t>(slot)].iNext;
+                slot = elems[static_cast<std::size_t>(slot)].Next;
         }
         return out;
     }
