@@ -3,10 +3,10 @@
 // check of every file, placing the rows); measuring real files adds the engine's time per file.
 // Also the shutdown write of the same configuration.
 
-#include "support/NullSonarel.h"
 #include "persist/ConfigurationFile.h"
 #include "persist/LoadProgress.h"
 #include "players/Players.h"
+#include "support/NullSonarel.h"
 
 #include <benchmark/benchmark.h>
 
