@@ -19,6 +19,7 @@
 // reach the system's server. With GST_REGISTRY naming a file that does not exist yet, the first run
 // also rebuilds the audio engine's plugin registry, as the first start after an install does.
 
+#include "BenchWindow.h"
 #include "control/Sonarel.h"
 #include "players/MessageSink.h"
 #include "players/Players.h"
@@ -48,6 +49,9 @@
 #include <string>
 #include <vector>
 
+// The shared parts of the window benchmarks (BenchWindow.h).
+using namespace bench;
+
 namespace {
 
 using SteadyClock = std::chrono::steady_clock;
@@ -70,15 +74,6 @@ double CpuSeconds()
     getrusage(RUSAGE_SELF, &usage);
     return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
         + static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-double Median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0.0;
-    std::sort(values.begin(), values.end());
-    const std::size_t middle = values.size() / 2;
-    return values.size() % 2 != 0 ? values[middle] : (values[middle - 1] + values[middle]) / 2.0;
 }
 
 // The names make-test-media gives the set of `--many count`, in the order it makes them: for each
@@ -126,22 +121,6 @@ bool WriteBenchConfiguration(const std::string& path, const std::vector<std::str
     }
     return WriteConfiguration(path, players);
 }
-
-class StderrMessages : public IMessageSink {
-public:
-    void ShowMessage(std::string_view text, std::string_view, MessageIcon) override
-    {
-        std::fprintf(stderr, "message: %.*s\n", static_cast<int>(text.size()), text.data());
-        ++Count;
-    }
-    bool AskYesNo(std::string_view text, std::string_view) override
-    {
-        std::fprintf(stderr, "question (answered No): %.*s\n", static_cast<int>(text.size()), text.data());
-        ++Count;
-        return false;
-    }
-    int Count = 0;
-};
 
 // Watches the whole application for the moments of one start-up: the load window's shows and hides
 // while the configuration is read, and the first paint of the main window.
@@ -192,11 +171,7 @@ struct StartupRun {
 CTessalyDlg::Environment BenchEnvironment(
     const std::string& configPath, StderrMessages& messages, double& controlSeconds)
 {
-    CTessalyDlg::Environment environment = CTessalyDlg::DefaultEnvironment();
-    environment.ConfigPath = configPath;
-    environment.ProgramFolder = std::string(TESSALY_BINARY_DIR) + "/app/shell/";
-    environment.Messages = &messages;
-    environment.AutomaticUpdateCheck = false;
+    CTessalyDlg::Environment environment = WindowEnvironment(configPath, messages);
     environment.CreateControl
         = [make = environment.CreateControl, &controlSeconds](sonarel::ISonarelEvents* events) {
               const SteadyClock::time_point start = SteadyClock::now();
@@ -255,14 +230,6 @@ std::unique_ptr<CTessalyDlg> StartUp(CKVSkin& skin, const std::string& configPat
     return window;
 }
 
-// The offscreen platform says so every time the load window is raised: 8 lines a start-up.
-void QuietMessages(QtMsgType type, const QMessageLogContext& context, const QString& text)
-{
-    if (text.contains(QStringLiteral("does not support raise()")))
-        return;
-    std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
-}
-
 // Counts the paint events of every widget: what the idle program spends its time on besides the ticks.
 class PaintCounter : public QObject {
 public:
@@ -305,11 +272,7 @@ int main(int argc, char** argv)
 {
     const int runs = argc > 1 ? std::max(2, std::atoi(argv[1])) : 5;
     const int idleSeconds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 30;
-    // The control's timers and bus watches run on GLib's main context, which only a GLib-based Qt
-    // event loop drives.
-    ::unsetenv("QT_NO_GLIB");
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    UseGlibEventLoop();
     if (std::getenv("PULSE_SERVER") == nullptr)
         std::fprintf(stderr, "note: PULSE_SERVER is not set; the control lists the system's devices\n");
 
@@ -348,11 +311,8 @@ int main(int argc, char** argv)
     qInstallMessageHandler(&QuietMessages);
     QApplication application(argc, argv);
     CKVSkin skin(std::make_unique<QtImageDecoder>());
-    if (skin.LoadSkin(TESSALY_DEFAULT_SKIN) != SKINLOAD_OK) {
-        std::fprintf(stderr, "cannot load %s\n", TESSALY_DEFAULT_SKIN);
+    if (!LoadDefaultSkin(skin))
         return 1;
-    }
-    skin.SetWindowLookup(&CBaseWnd::FindWindowIdByTitle);
 
     int status = 0;
     {

@@ -198,8 +198,8 @@ int main(int argc, char** argv)
         mode.c_str(), STREAMS, wall, cpu, 100.0 * cpu / wall, 100.0 * cpu / wall / STREAMS);
     if (serverStart >= 0 && serverEnd >= 0) {
         const double server = serverEnd - serverStart;
-        std::printf("sound server (%zu processes): %.1f %% of one core; together %.1f %%\n", serverPids.size(),
-            100.0 * server / wall, 100.0 * (cpu + server) / wall);
+        std::printf("sound server (%zu processes): %.1f %% of one core; together %.1f %%\n",
+            serverPids.size(), 100.0 * server / wall, 100.0 * (cpu + server) / wall);
     }
     return 0;
 }

@@ -16,6 +16,7 @@
 // (scripts/sound-server), whose three zones it completes to eight with null sinks of its own, removed
 // again at the end. Needs ffmpeg for the tone.
 
+#include "BenchWindow.h"
 #include "players/MessageSink.h"
 #include "players/Players.h"
 #include "shell/MainCommands.h"
@@ -25,6 +26,7 @@
 #include "skin/QtImageDecoder.h"
 #include "storage/ConfigurationFile.h"
 #include "support/ChildProcess.h"
+#include "support/ClockText.h"
 #include "support/MonitorRecorder.h"
 #include "support/SoundLevel.h"
 
@@ -45,6 +47,9 @@
 #include <thread>
 #include <vector>
 
+// The shared parts of the window benchmarks (BenchWindow.h).
+using namespace bench;
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -62,28 +67,6 @@ constexpr double ONSET_DBFS = -50.0;
 double WallSeconds()
 {
     return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
-}
-
-std::string ClockText(std::time_t time)
-{
-    std::tm local {};
-    localtime_r(&time, &local);
-    char text[16];
-    std::snprintf(text, sizeof text, "%02d:%02d:%02d", local.tm_hour, local.tm_min, local.tm_sec);
-    return text;
-}
-
-std::string CommandOutput(const std::string& command)
-{
-    std::string output;
-    if (FILE* pipe = ::popen(command.c_str(), "r")) {
-        char buffer[256];
-        while (std::fgets(buffer, sizeof buffer, pipe) != nullptr)
-            output += buffer;
-        if (::pclose(pipe) != 0)
-            output.clear();
-    }
-    return output;
 }
 
 // The zones the test server lacks, as null sinks that go again when this goes.
@@ -118,40 +101,13 @@ private:
     std::vector<std::string> m_modules;
 };
 
-class StderrMessages : public IMessageSink {
-public:
-    void ShowMessage(std::string_view text, std::string_view, MessageIcon) override
-    {
-        std::fprintf(stderr, "message: %.*s\n", static_cast<int>(text.size()), text.data());
-    }
-    bool AskYesNo(std::string_view, std::string_view) override { return false; }
-};
-
-double Median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0.0;
-    std::sort(values.begin(), values.end());
-    const std::size_t middle = values.size() / 2;
-    return values.size() % 2 != 0 ? values[middle] : (values[middle - 1] + values[middle]) / 2.0;
-}
-
-void QuietMessages(QtMsgType type, const QMessageLogContext& context, const QString& text)
-{
-    if (text.contains(QStringLiteral("does not support raise()")))
-        return;
-    std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
     const int rows = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
     const int gap = argc > 2 ? std::max(2, std::atoi(argv[2])) : 4;
-    ::unsetenv("QT_NO_GLIB");
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    UseGlibEventLoop();
     if (std::getenv("PULSE_SERVER") == nullptr) {
         std::fprintf(stderr, "set PULSE_SERVER to the test sound server (scripts/sound-server)\n");
         return 1;
@@ -234,19 +190,12 @@ int main(int argc, char** argv)
     qInstallMessageHandler(&QuietMessages);
     QApplication application(argc, argv);
     CKVSkin skin(std::make_unique<QtImageDecoder>());
-    if (skin.LoadSkin(TESSALY_DEFAULT_SKIN) != SKINLOAD_OK) {
-        std::fprintf(stderr, "cannot load %s\n", TESSALY_DEFAULT_SKIN);
+    if (!LoadDefaultSkin(skin))
         return 1;
-    }
-    skin.SetWindowLookup(&CBaseWnd::FindWindowIdByTitle);
     int status = 0;
     {
         StderrMessages messages;
-        CTessalyDlg::Environment environment = CTessalyDlg::DefaultEnvironment();
-        environment.ConfigPath = configPath;
-        environment.ProgramFolder = std::string(TESSALY_BINARY_DIR) + "/app/shell/";
-        environment.Messages = &messages;
-        environment.AutomaticUpdateCheck = false;
+        CTessalyDlg::Environment environment = WindowEnvironment(configPath, messages);
         environment.StartTimers = false;
         auto window = std::make_unique<CTessalyDlg>(&skin, std::move(environment));
         if (!window->Create()) {

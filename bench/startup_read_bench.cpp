@@ -60,8 +60,8 @@ int main(int argc, char** argv)
     for (int i = 0; i < perKind; ++i) {
         for (const char* kind : { ".wav", ".mp3", ".flac" }) {
             const auto match = std::find_if(files.begin(), files.end(), [&](const std::string& path) {
-                return path.ends_with(kind) && path.find("many-" + std::to_string(10000 + i).substr(1) + "-")
-                    != std::string::npos;
+                return path.ends_with(kind)
+                    && path.find("many-" + std::to_string(10000 + i).substr(1) + "-") != std::string::npos;
             });
             if (match != files.end())
                 mixed.push_back(*match);

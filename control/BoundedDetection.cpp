@@ -38,7 +38,7 @@ std::optional<MediaDetection> BoundedDetection::Detect(
             MediaDetection detection = detector->Detect(job->path);
             {
                 const std::lock_guard lock(job->mutex);
-                job->result = std::move(detection);
+                job->result = detection;
                 job->finishedAt = std::chrono::steady_clock::now();
             }
             job->finished.notify_all();

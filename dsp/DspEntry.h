@@ -21,7 +21,8 @@
 
 #include "dsp/DspFilterControl.h"
 
-typedef struct _GstElement GstElement;
+// GStreamer's own declaration, so that this header needs none of its headers.
+using GstElement = struct _GstElement; // NOLINT(bugprone-reserved-identifier)
 
 namespace dsp {
 

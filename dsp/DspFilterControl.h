@@ -15,7 +15,10 @@ inline constexpr HResult S_OK_STATUS = 0;
 inline constexpr HResult E_FAIL_STATUS = static_cast<HResult>(0x80004005);
 inline constexpr HResult E_OUTOFMEMORY_STATUS = static_cast<HResult>(0x8007000E);
 inline constexpr HResult E_INVALIDARG_STATUS = static_cast<HResult>(0x80070057);
-[[nodiscard]] constexpr bool Failed(HResult status) { return status < 0; }
+[[nodiscard]] constexpr bool Failed(HResult status)
+{
+    return status < 0;
+}
 
 // Stage kinds the control adds: first the amplifier, then the equaliser.
 inline constexpr long STAGE_AMPLIFY = 1;

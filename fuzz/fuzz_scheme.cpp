@@ -15,7 +15,10 @@ namespace {
 
 class NoDecoder final : public IImageDecoder {
 public:
-    [[nodiscard]] std::unique_ptr<SkinImage> Decode(std::span<const std::uint8_t>) override { return nullptr; }
+    [[nodiscard]] std::unique_ptr<SkinImage> Decode(std::span<const std::uint8_t>) override
+    {
+        return nullptr;
+    }
 };
 
 } // namespace

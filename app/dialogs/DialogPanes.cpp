@@ -3,10 +3,13 @@
 #include "skin/BaseDialog.h"
 #include "skin/BaseWnd.h"
 
+#include <QDialog>
+
 namespace dialogpanes {
 
 namespace {
     constexpr int ROW_HEIGHT = 22;
+    constexpr int FIXED_SIZE = LAYOUT_FIXED_WIDTH | LAYOUT_FIXED_HEIGHT;
 }
 
 bool AddPaneWindow(CBaseDialog& dialog, CBaseWnd& window, int id, const QString& name, int anchor, int height)
@@ -22,15 +25,24 @@ bool AddPaneWindow(CBaseDialog& dialog, CBaseWnd& window, int id, const QString&
     return dialog.AddPane(pane);
 }
 
-SkinItem Label(int id, const QString& text, int width)
+SkinItem Placed(int id, int layout, const SkinRect& rect, const ItemMargins& margins)
 {
     SkinItem item;
     item.id = id;
+    item.layout = layout;
+    item.rect = rect;
+    item.marginLeft = margins.Left;
+    item.marginRight = margins.Right;
+    item.marginTop = margins.Top;
+    item.marginBottom = margins.Bottom;
+    return item;
+}
+
+SkinItem Label(int id, const QString& text, int width)
+{
+    SkinItem item
+        = Placed(id, LAYOUT_LEFT_NEWLINE | FIXED_SIZE, { 0, 0, width, ROW_HEIGHT }, { .Left = 8, .Top = 8 });
     item.text = text;
-    item.layout = LAYOUT_LEFT_NEWLINE | LAYOUT_FIXED_WIDTH | LAYOUT_FIXED_HEIGHT;
-    item.rect = { 0, 0, width, ROW_HEIGHT };
-    item.marginLeft = 8;
-    item.marginTop = 8;
     item.padding = 4;
     item.textAlign = TEXTALIGN_RIGHT | TEXTALIGN_VCENTER;
     return item;
@@ -38,26 +50,17 @@ SkinItem Label(int id, const QString& text, int width)
 
 SkinItem Holder(int id, QWidget* child, int width)
 {
-    SkinItem item;
-    item.id = id;
+    SkinItem item
+        = Placed(id, LAYOUT_LEFT | FIXED_SIZE, { 0, 0, width, ROW_HEIGHT }, { .Left = 4, .Top = 8 });
     item.child = child;
-    item.layout = LAYOUT_LEFT | LAYOUT_FIXED_WIDTH | LAYOUT_FIXED_HEIGHT;
-    item.rect = { 0, 0, width, ROW_HEIGHT };
-    item.marginLeft = 4;
-    item.marginTop = 8;
     return item;
 }
 
 SkinItem Button(int id, const QString& text, bool right)
 {
-    SkinItem item;
-    item.id = id;
+    SkinItem item = Placed(id, (right ? LAYOUT_RIGHT : LAYOUT_LEFT) | FIXED_SIZE, { 0, 0, 80, 26 },
+        { .Left = 8, .Right = 8, .Top = 7 });
     item.text = text;
-    item.layout = (right ? LAYOUT_RIGHT : LAYOUT_LEFT) | LAYOUT_FIXED_WIDTH | LAYOUT_FIXED_HEIGHT;
-    item.rect = { 0, 0, 80, 26 };
-    item.marginLeft = 8;
-    item.marginRight = 8;
-    item.marginTop = 7;
     item.style = ITEMSTYLE_BORDER | ITEMSTYLE_BACKGROUND;
     item.textAlign = TEXTALIGN_CENTER | TEXTALIGN_VCENTER;
     return item;
@@ -65,16 +68,26 @@ SkinItem Button(int id, const QString& text, bool right)
 
 SkinItem Box(int id, const QString& text, int style, bool newRow, int width)
 {
-    SkinItem item;
-    item.id = id;
+    SkinItem item = Placed(id, (newRow ? LAYOUT_LEFT_NEWLINE : LAYOUT_LEFT) | FIXED_SIZE,
+        { 0, 0, width, ROW_HEIGHT - 2 }, { .Left = 8, .Top = 6 });
     item.text = text;
     item.style = style;
-    item.layout = (newRow ? LAYOUT_LEFT_NEWLINE : LAYOUT_LEFT) | LAYOUT_FIXED_WIDTH | LAYOUT_FIXED_HEIGHT;
-    item.rect = { 0, 0, width, ROW_HEIGHT - 2 };
-    item.marginLeft = 8;
-    item.marginTop = 6;
     item.padding = 2;
     return item;
+}
+
+bool ClickOkCancel(QDialog& dialog, int itemId, const std::function<void()>& onOk)
+{
+    switch (itemId) {
+    case BAR_ITEM_OK:
+        onOk();
+        return true;
+    case BAR_ITEM_CANCEL:
+        dialog.reject();
+        return true;
+    default:
+        return false;
+    }
 }
 
 } // namespace dialogpanes

@@ -238,19 +238,15 @@ int CPlayerSettingDlg::OnItemClick(const ItemNotifyInfo& info)
 {
     if (info.sender != BAR_ID || info.item == nullptr)
         return CBaseDialog::OnItemClick(info);
-    switch (info.item->id) {
-    case ITEM_OK:
+    const auto takeAndAccept = [this] {
         TakeValues(m_shown);
         accept();
+    };
+    if (dialogpanes::ClickOkCancel(*this, info.item->id, takeAndAccept))
         return 1;
-    case ITEM_CANCEL:
-        reject();
-        return 1;
-    case ITEM_RESET:
-        m_working = m_initial;
-        ShowValues(m_shown);
-        return 1;
-    default:
+    if (info.item->id != ITEM_RESET)
         return 0;
-    }
+    m_working = m_initial;
+    ShowValues(m_shown);
+    return 1;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dialogs/DialogPanes.h"
 #include "dialogs/PlayerSettingWnd.h"
 #include "players/PlayerSetting.h"
 #include "skin/BaseDialog.h"
@@ -24,8 +25,8 @@ public:
     static constexpr int PANEL_ID = 110;
     static constexpr int BAR_ID = 111;
     // Items of the bar.
-    static constexpr int ITEM_CANCEL = 1;
-    static constexpr int ITEM_OK = 2;
+    static constexpr int ITEM_CANCEL = dialogpanes::BAR_ITEM_CANCEL;
+    static constexpr int ITEM_OK = dialogpanes::BAR_ITEM_OK;
     static constexpr int ITEM_RESET = 3;
     // Sliders of the panel.
     static constexpr int ITEM_VOLUME = 20;

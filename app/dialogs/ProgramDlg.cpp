@@ -297,18 +297,11 @@ int CProgramDlg::OnItemClick(const ItemNotifyInfo& info)
     }
     if (info.sender != BAR_ID)
         return CBaseDialog::OnItemClick(info);
-    switch (info.item->id) {
-    case ITEM_OK:
-        OnOk();
+    if (dialogpanes::ClickOkCancel(*this, info.item->id, [this] { OnOk(); }))
         return 1;
-    case ITEM_CANCEL:
-        reject();
-        return 1;
-    case ITEM_RESET:
-        LoadPolicy();
-        ShowPolicy();
-        return 1;
-    default:
+    if (info.item->id != ITEM_RESET)
         return 0;
-    }
+    LoadPolicy();
+    ShowPolicy();
+    return 1;
 }

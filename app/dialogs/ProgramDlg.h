@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dialogs/DialogPanes.h"
 #include "dialogs/ProgramWnd.h"
 #include "players/SchedulePolicy.h"
 #include "skin/BaseDialog.h"
@@ -18,8 +19,8 @@ class CProgramDlg : public CBaseDialog {
 public:
     static constexpr int PANEL_ID = 112;
     static constexpr int BAR_ID = 113;
-    static constexpr int ITEM_CANCEL = 1;
-    static constexpr int ITEM_OK = 2;
+    static constexpr int ITEM_CANCEL = dialogpanes::BAR_ITEM_CANCEL;
+    static constexpr int ITEM_OK = dialogpanes::BAR_ITEM_OK;
     static constexpr int ITEM_RESET = 3;
     static constexpr int ITEM_WEEKLY = 1;
     // "Monday" to "Sunday" are ITEM_MONDAY to ITEM_MONDAY + 6.

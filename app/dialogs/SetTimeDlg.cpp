@@ -77,17 +77,10 @@ int CSetTimeDlg::OnItemClick(const ItemNotifyInfo& info)
 {
     if (info.sender != BAR_ID || info.item == nullptr)
         return CBaseDialog::OnItemClick(info);
-    switch (info.item->id) {
-    case ITEM_OK:
-        OnOk();
+    if (dialogpanes::ClickOkCancel(*this, info.item->id, [this] { OnOk(); }))
         return 1;
-    case ITEM_CANCEL:
-        reject();
-        return 1;
-    case ITEM_NOW:
-        m_picker->setTime(QTime::currentTime());
-        return 1;
-    default:
+    if (info.item->id != ITEM_NOW)
         return 0;
-    }
+    m_picker->setTime(QTime::currentTime());
+    return 1;
 }

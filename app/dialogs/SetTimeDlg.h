@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dialogs/DialogPanes.h"
 #include "persist/TimeOfDay.h"
 #include "skin/BaseDialog.h"
 
@@ -15,8 +16,8 @@ class CSetTimeDlg : public CBaseDialog {
 public:
     static constexpr int PANEL_ID = 114;
     static constexpr int BAR_ID = 115;
-    static constexpr int ITEM_CANCEL = 1;
-    static constexpr int ITEM_OK = 2;
+    static constexpr int ITEM_CANCEL = dialogpanes::BAR_ITEM_CANCEL;
+    static constexpr int ITEM_OK = dialogpanes::BAR_ITEM_OK;
     static constexpr int ITEM_NOW = 3;
 
     // The skin and messages (null: the platform's message box) are not owned and must outlive the

@@ -1,5 +1,6 @@
 #include "dialogs/VersionUpdateDlg.h"
 
+#include "dialogs/DialogPanes.h"
 #include "skin/BaseWnd.h"
 #include "skin/QtText.h"
 #include "skin/SkinControls.h"
@@ -124,27 +125,18 @@ void CVersionUpdateDlg::HandleResult(const UpdateResult& result)
 
 void CVersionUpdateDlg::AddText(int id, const QString& text, int height)
 {
-    SkinItem item;
-    item.id = id;
+    SkinItem item = dialogpanes::Placed(id, LAYOUT_LEFT_NEWLINE | LAYOUT_FIXED_HEIGHT, { 0, 0, 0, height },
+        { .Left = 12, .Right = 12, .Top = 4 });
     item.text = text;
-    item.layout = LAYOUT_LEFT_NEWLINE | LAYOUT_FIXED_HEIGHT;
-    item.rect = { 0, 0, 0, height };
-    item.marginLeft = 12;
-    item.marginRight = 12;
-    item.marginTop = 4;
     item.textAlign = TEXTALIGN_LEFT | TEXTALIGN_VCENTER;
     m_pane->AddItem(item);
 }
 
 void CVersionUpdateDlg::AddButton(int id, const QString& text)
 {
-    SkinItem item;
-    item.id = id;
+    SkinItem item = dialogpanes::Placed(id, LAYOUT_RIGHT_BOTTOM | LAYOUT_FIXED_WIDTH | LAYOUT_FIXED_HEIGHT,
+        { 0, 0, BUTTON_WIDTH, BUTTON_HEIGHT }, { .Right = 12, .Bottom = 12 });
     item.text = text;
-    item.layout = LAYOUT_RIGHT_BOTTOM | LAYOUT_FIXED_WIDTH | LAYOUT_FIXED_HEIGHT;
-    item.rect = { 0, 0, BUTTON_WIDTH, BUTTON_HEIGHT };
-    item.marginRight = 12;
-    item.marginBottom = 12;
     item.style = ITEMSTYLE_BORDER | ITEMSTYLE_BACKGROUND;
     item.textAlign = TEXTALIGN_CENTER | TEXTALIGN_VCENTER;
     m_pane->AddItem(item);

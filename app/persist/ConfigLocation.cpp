@@ -92,7 +92,7 @@ std::string UserCacheFolder()
             return {};
         base = WithSlash(home) + ".cache";
     }
-    const std::string folder = WithSlash(base) + "tessaly/";
+    std::string folder = WithSlash(base) + "tessaly/";
     CreatePrivateFolder(folder);
     return folder;
 }

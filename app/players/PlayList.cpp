@@ -11,7 +11,7 @@ namespace {
 
 // Lengths beyond two days end after midnight whatever the begin; capping them keeps the seconds
 // within 32 bits.
-constexpr std::int64_t maxSeconds = 2 * 24 * 60 * 60;
+constexpr std::int64_t maxSeconds = std::int64_t { 2 } * 24 * 60 * 60;
 
 std::string SegmentText(int segment)
 {

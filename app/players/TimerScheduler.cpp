@@ -18,7 +18,7 @@ namespace {
 // Characters of the buffer that receives a stream's file name.
 constexpr short streamFileBufferLength = 260;
 // A tick that comes after a longer gap looks through the last day of it only.
-constexpr std::time_t lookBackLimitSeconds = 24 * 60 * 60;
+constexpr std::time_t lookBackLimitSeconds = std::time_t { 24 } * 60 * 60;
 
 } // namespace
 

@@ -42,7 +42,7 @@ std::string QuotedExecArgument(const std::string& path)
             quoted += c;
             break;
         case '\\':
-            quoted += "\\\\\\\\";
+            quoted += R"(\\\\)";
             break;
         case '%':
             quoted += "%%";

@@ -106,7 +106,7 @@ int CommandOfPaneItem(int paneId, int itemId)
     }
 }
 
-std::unique_ptr<CMenuEx> CreateMainMenu(CBaseSkin* skin, QObject* context, CommandRunner run)
+std::unique_ptr<CMenuEx> CreateMainMenu(CBaseSkin* skin, QObject* context, const CommandRunner& run)
 {
     auto menu = std::make_unique<CMenuEx>(skin);
     AddEntries(*menu->AddSubMenu(QStringLiteral("File")),
@@ -132,7 +132,7 @@ void ShowMenuCommand(QMenu& menu, int command, bool shown)
         action->setVisible(shown);
 }
 
-std::unique_ptr<CMenuEx> CreateListMenu(CBaseSkin* skin, QObject* context, CommandRunner run)
+std::unique_ptr<CMenuEx> CreateListMenu(CBaseSkin* skin, QObject* context, const CommandRunner& run)
 {
     auto menu = std::make_unique<CMenuEx>(skin);
     AddEntries(*menu, EDIT_ENTRIES, context, run);

@@ -50,9 +50,11 @@ using CommandRunner = std::function<void(int command)>;
 // The menus carry each command's id as its action's data, and choosing an action calls run with it
 // for as long as context lives.
 // The main popup menu: File, Edit, Play and Help. "Start With Desktop Session" is checkable.
-[[nodiscard]] std::unique_ptr<CMenuEx> CreateMainMenu(CBaseSkin* skin, QObject* context, CommandRunner run);
+[[nodiscard]] std::unique_ptr<CMenuEx> CreateMainMenu(
+    CBaseSkin* skin, QObject* context, const CommandRunner& run);
 // The play list's context menu.
-[[nodiscard]] std::unique_ptr<CMenuEx> CreateListMenu(CBaseSkin* skin, QObject* context, CommandRunner run);
+[[nodiscard]] std::unique_ptr<CMenuEx> CreateListMenu(
+    CBaseSkin* skin, QObject* context, const CommandRunner& run);
 // The action of a command in the menu or its submenus; nullptr when it has none.
 [[nodiscard]] QAction* FindCommandAction(QMenu& menu, int command);
 // Shows or hides the command's entry in the menu and its submenus.

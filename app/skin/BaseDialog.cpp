@@ -352,8 +352,9 @@ void CBaseDialog::mouseReleaseEvent(QMouseEvent* event)
 
 void CBaseDialog::keyPressEvent(QKeyEvent* event)
 {
-    // Keys are not dialog navigation here: Enter and Escape must not end the dialog.
-    QWidget::keyPressEvent(event);
+    // Keys are not dialog navigation here: Enter and Escape must not end the dialog, so QDialog's
+    // handling is passed over on purpose.
+    QWidget::keyPressEvent(event); // NOLINT(bugprone-parent-virtual-call)
 }
 
 void CBaseDialog::keyReleaseEvent(QKeyEvent* event)

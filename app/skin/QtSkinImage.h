@@ -8,7 +8,7 @@
 // the colour matrices can read and write the true colour of every pixel.
 class QtSkinImage final : public SkinImage {
 public:
-    explicit QtSkinImage(QImage image)
+    explicit QtSkinImage(const QImage& image)
         : m_image(image.isNull() ? QImage() : image.convertToFormat(QImage::Format_ARGB32))
     {
     }

@@ -154,7 +154,7 @@ UpdateResult CVersionUpdate::GetLatest() const
 
 std::string CVersionUpdate::GetHistoryPath() const
 {
-    const std::string name = GetHistoryFile();
+    std::string name = GetHistoryFile();
     if (name.empty() || name.front() == '/')
         return name;
     if (m_historyFolder.empty())

@@ -28,7 +28,7 @@ namespace {
     constexpr int CBR_CHECK_FRAMES = 48;
     constexpr long long ID3V1_SIZE = 128;
     constexpr long long MIN_WAV_HEADER = 44;
-    constexpr std::size_t ASF_HEADER_READ = 64 * 1024;
+    constexpr std::size_t ASF_HEADER_READ = std::size_t { 64 } * 1024;
     // WAVE_FORMAT_PCM, WAVE_FORMAT_IEEE_FLOAT, WAVE_FORMAT_EXTENSIBLE.
     constexpr int WAV_PCM = 1;
     constexpr int WAV_FLOAT = 3;

@@ -8,6 +8,7 @@
 #include "XServer.h"
 
 #include "support/ChildProcess.h"
+#include "support/ClockText.h"
 #include "support/MonitorRecorder.h"
 #include "support/SoundLevel.h"
 #include "support/TestEnvironment.h"
@@ -89,15 +90,6 @@ constexpr int CLOSE_Y = 1 + 4 + 10;
 // Timer", so only the timers change it.
 constexpr int PLAYER_PANEL_TOP = 74;
 constexpr int PLAYER_PANEL_HEIGHT = 46;
-
-std::string ClockText(std::time_t time)
-{
-    std::tm local {};
-    localtime_r(&time, &local);
-    char text[16];
-    std::snprintf(text, sizeof text, "%02d:%02d:%02d", local.tm_hour, local.tm_min, local.tm_sec);
-    return text;
-}
 
 std::string DateText(std::time_t time)
 {
@@ -187,20 +179,6 @@ ZoneSound Analyse(const std::vector<std::int16_t>& samples, double recordingStar
 double ToSeconds(WallClock::time_point time)
 {
     return std::chrono::duration<double>(time.time_since_epoch()).count();
-}
-
-// What a shell command printed; empty when it failed.
-std::string CommandOutput(const std::string& command)
-{
-    std::string output;
-    if (FILE* pipe = ::popen(command.c_str(), "r")) {
-        char buffer[256];
-        while (std::fgets(buffer, sizeof buffer, pipe) != nullptr)
-            output += buffer;
-        if (::pclose(pipe) != 0)
-            output.clear();
-    }
-    return output;
 }
 
 // A zone of the test's own, beyond the sound server's three, or one that comes up while the program

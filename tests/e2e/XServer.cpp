@@ -49,10 +49,8 @@ bool XServer::Start(std::chrono::milliseconds timeout)
 {
     m_error.clear();
     int ends[2];
-    if (pipe2(ends, O_CLOEXEC) != 0) {
-        m_error = std::string("pipe: ") + std::strerror(errno);
+    if (!OpenPipe(ends, m_error))
         return false;
-    }
     base::UniqueFd readEnd(ends[0]);
     base::UniqueFd writeEnd(ends[1]);
     // The server writes the display number it chose to standard output once it accepts clients.

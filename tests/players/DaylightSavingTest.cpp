@@ -49,14 +49,8 @@ protected:
         h.clock.now = from - 1;
         for (int player = 0; player < players; ++player)
             h.scheduler.StartPlayerTimer(player);
-        for (std::time_t now = from; now <= to; ++now) {
-            h.clock.now = now;
-            h.control.now = now;
-            h.scheduler.Tick();
-            h.poster.Drain();
-            h.control.Advance(1000);
-            h.poster.Drain();
-        }
+        for (std::time_t now = from; now <= to; ++now)
+            h.PlaySecondAt(now);
     }
 
     [[nodiscard]] std::vector<Played> PlayedOn(int player) const

@@ -35,6 +35,14 @@ struct PlaybackHarness {
         poster.Drain();
     }
 
+    // Ticks at the given time, then lets the streams play a second and the event loop run again.
+    void PlaySecondAt(std::time_t when)
+    {
+        TickAt(when);
+        control.Advance(1000);
+        poster.Drain();
+    }
+
     [[nodiscard]] PlayerState State(int player) const { return players.Slot(player).State; }
 
     Players players;

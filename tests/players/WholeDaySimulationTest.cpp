@@ -106,15 +106,8 @@ TEST_F(WholeDaySimulationTest, EveryRowPlaysExactlyInItsWindowAndNothingElsePlay
 
     const auto started = std::chrono::steady_clock::now();
     const std::clock_t startedCpu = std::clock();
-    for (std::int64_t second = 0; second < secondsPerDay; ++second) {
-        const std::time_t now = midnight + second;
-        h.clock.now = now;
-        h.control.now = now;
-        h.scheduler.Tick();
-        h.poster.Drain();
-        h.control.Advance(1000);
-        h.poster.Drain();
-    }
+    for (std::int64_t second = 0; second < secondsPerDay; ++second)
+        h.PlaySecondAt(midnight + second);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     const double cpuSeconds = static_cast<double>(std::clock() - startedCpu) / CLOCKS_PER_SEC;
     std::printf("[ whole day ] %d players x %lld ticks in %.3f s (%.3f s of processor time)\n", PLAYER_COUNT,

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "skin/KVSkin.h"
-#include "support_qt/QtTestApplication.h"
 #include "skin/SkinItem.h"
+#include "support_qt/QtTestApplication.h"
 
 #include <QApplication>
 #include <QMouseEvent>

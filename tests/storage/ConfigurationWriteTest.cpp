@@ -102,7 +102,8 @@ TEST_F(ConfigurationWrite, WritesEveryPlayerWithItsAttributesInOrder)
           "<Program Type=\"1\" Week=\"124\"/>\r\n</Player>\r\n"
           "<Player ID=\"1\" Name=\"Lobby &amp; Bar\" Device=\"Zone 2 (zone2)\" Volume=\"55\" "
           "Balance=\"-300\" "
-          "Amplify=\"2.500000\" Timer=\"1\" Duck=\"12\" Loudness=\"1\">\r\n<Program Type=\"0\" BeginDate=\"2030-1-5\" "
+          "Amplify=\"2.500000\" Timer=\"1\" Duck=\"12\" Loudness=\"1\">\r\n<Program Type=\"0\" "
+          "BeginDate=\"2030-1-5\" "
           "EndDate=\"2030-12-31\"/>\r\n</Player>\r\n"
           "<Player ID=\"2\" Name=\"Player Three\" Device=\"\" Volume=\"100\" Balance=\"0\" "
           "Amplify=\"1.000000\" Timer=\"0\" Duck=\"0\" Loudness=\"0\">\r\n"
@@ -111,7 +112,8 @@ TEST_F(ConfigurationWrite, WritesEveryPlayerWithItsAttributesInOrder)
           "<File Path=\"second.mp3\" BeginTime=\"8:5:0\" Duration=\"00:00:01\"/>\r\n</Player>\r\n";
     for (int player = 3; player < PLAYER_COUNT; ++player) {
         expected += "<Player ID=\"" + std::to_string(player) + "\" Name=\"" + DefaultPlayerName(player)
-            + "\" Device=\"\" Volume=\"100\" Balance=\"0\" Amplify=\"1.000000\" Timer=\"0\" Duck=\"0\" Loudness=\"0\">\r\n"
+            + "\" Device=\"\" Volume=\"100\" Balance=\"0\" Amplify=\"1.000000\" Timer=\"0\" Duck=\"0\" "
+              "Loudness=\"0\">\r\n"
               "<Program Type=\"1\" Week=\"124\"/>\r\n</Player>\r\n";
     }
     expected += "</KVConfig>\r\n";

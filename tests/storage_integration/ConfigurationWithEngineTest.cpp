@@ -63,8 +63,8 @@ TEST_F(ConfigurationWithEngineTest, ListedFilesAreMeasuredByTheEngineAndDevicesK
                                    "<KVConfig Version=\"1.0.0\">\r\n"
                                    "<Player ID=\"0\" Name=\"Hall\" Device=\"Zone 2 (zone2)\">\r\n"
                                    "<File Path=\""
-        + media[0] + "\" BeginTime=\"08:00:00\"/>\r\n<File Path=\"" + media[1]
-        + "\"/>\r\n<File Path=\"" + media[2] + "\"/>\r\n<File Path=\"" + media[3]
+        + media[0] + "\" BeginTime=\"08:00:00\"/>\r\n<File Path=\"" + media[1] + "\"/>\r\n<File Path=\""
+        + media[2] + "\"/>\r\n<File Path=\"" + media[3]
         + "\" BeginTime=\"09:00:00\"/>\r\n"
           "<File Path=\""
         + (folder / "missing.wav").string()

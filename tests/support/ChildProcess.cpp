@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <thread>
@@ -206,4 +207,25 @@ std::string ChildProcess::ErrorOutput() const
         offset += n;
     }
     return text;
+}
+
+std::string CommandOutput(const std::string& command)
+{
+    std::string output;
+    if (FILE* pipe = ::popen(command.c_str(), "r")) {
+        char buffer[256];
+        while (std::fgets(buffer, sizeof buffer, pipe) != nullptr)
+            output += buffer;
+        if (::pclose(pipe) != 0)
+            output.clear();
+    }
+    return output;
+}
+
+bool OpenPipe(int (&ends)[2], std::string& error)
+{
+    if (pipe2(ends, O_CLOEXEC) == 0)
+        return true;
+    error = std::string("pipe: ") + std::strerror(errno);
+    return false;
 }

@@ -54,3 +54,10 @@ private:
     int m_stderrFd = -1;
     std::string m_error;
 };
+
+// What a shell command printed on standard output; empty when it failed.
+[[nodiscard]] std::string CommandOutput(const std::string& command);
+
+// A close-on-exec pipe, ends[0] to read and ends[1] to write, for a child's output; false, with the
+// reason in error, when none can be made.
+[[nodiscard]] bool OpenPipe(int (&ends)[2], std::string& error);

@@ -81,10 +81,8 @@ bool MonitorRecorder::Start(std::chrono::milliseconds timeout)
     }
 
     int ends[2];
-    if (pipe2(ends, O_CLOEXEC) != 0) {
-        m_error = std::string("pipe: ") + std::strerror(errno);
+    if (!OpenPipe(ends, m_error))
         return false;
-    }
     base::UniqueFd readEnd(ends[0]);
     base::UniqueFd writeEnd(ends[1]);
     // A short latency makes samples arrive promptly and loses little at SIGINT.

@@ -25,7 +25,8 @@ public:
     bool GetVolume(short, short*) override { return false; }
     bool GetStreamState(short, short*) override { return false; }
     bool GetStreamInfo(short, short*, short*, std::int32_t*, short*, std::int32_t*) override { return false; }
-    bool MediaDetect(const char*, std::int32_t*, short*, short*, std::int32_t*, short*, std::int32_t*) override
+    bool MediaDetect(
+        const char*, std::int32_t*, short*, short*, std::int32_t*, short*, std::int32_t*) override
     {
         return false;
     }

@@ -1,5 +1,6 @@
 #include "shell/panes/PlayCtrlWnd.h"
 
+#include "shell/panes/PaneButtons.h"
 #include "skin/KVSkin.h"
 
 CPlayCtrlWnd::CPlayCtrlWnd(CBaseSkin* skin, QWidget* parent)
@@ -9,31 +10,20 @@ CPlayCtrlWnd::CPlayCtrlWnd(CBaseSkin* skin, QWidget* parent)
 
 bool CPlayCtrlWnd::OnCreate()
 {
-    struct Button {
-        int id;
-        int imageId;
-        const char* tip;
-    };
-    static constexpr Button BUTTONS[] = {
+    static constexpr PaneButton BUTTONS[] = {
         { ITEM_PLAY, CKVSkin::IMAGE_PLAY, "Play" },
         { ITEM_STOP, CKVSkin::IMAGE_STOP, "Stop" },
         { ITEM_PREVIOUS, CKVSkin::IMAGE_PREVIOUS_FILE, "Previous File" },
         { ITEM_NEXT, CKVSkin::IMAGE_NEXT_FILE, "Next File" },
     };
-    for (const Button& button : BUTTONS) {
-        SkinItem item;
-        item.id = button.id;
-        item.imageId = button.imageId;
-        item.tip = QString::fromLatin1(button.tip);
-        item.layout = LAYOUT_LEFT | LAYOUT_FIXED_WIDTH | LAYOUT_FIXED_HEIGHT;
-        item.rect = { 0, 0, 24, 24 };
-        // Centred in the bar's 28-pixel window, a little apart from each other.
-        item.marginLeft = 2;
-        item.marginTop = 2;
-        item.textAlign = TEXTALIGN_CENTER | TEXTALIGN_VCENTER;
-        if (!AddItem(item))
-            return false;
-    }
+    // Centred in the bar's 28-pixel window, a little apart from each other.
+    SkinItem shape;
+    shape.layout = LAYOUT_LEFT | LAYOUT_FIXED_WIDTH | LAYOUT_FIXED_HEIGHT;
+    shape.rect = { 0, 0, 24, 24 };
+    shape.marginLeft = 2;
+    shape.marginTop = 2;
+    if (!AddPaneButtons(*this, BUTTONS, shape))
+        return false;
 
     SkinItem elapsed;
     elapsed.id = ITEM_ELAPSED;
