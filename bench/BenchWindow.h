@@ -31,9 +31,9 @@ inline void UseGlibEventLoop()
 }
 
 // Messages and questions to standard error; every question is answered No.
-class StderrMessages : public IMessageSink {
+class StderrMessages : public players::IMessageSink {
 public:
-    void ShowMessage(std::string_view text, std::string_view, MessageIcon) override
+    void ShowMessage(std::string_view text, std::string_view, players::MessageIcon) override
     {
         std::fprintf(stderr, "message: %.*s\n", static_cast<int>(text.size()), text.data());
         ++Count;
@@ -77,7 +77,7 @@ inline double Median(std::vector<double> values)
 
 // The main window of the build tree on that configuration, without the update check.
 [[nodiscard]] inline CTessalyDlg::Environment WindowEnvironment(
-    const std::string& configPath, IMessageSink& messages)
+    const std::string& configPath, players::IMessageSink& messages)
 {
     CTessalyDlg::Environment environment = CTessalyDlg::DefaultEnvironment();
     environment.ConfigPath = configPath;

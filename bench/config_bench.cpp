@@ -33,7 +33,7 @@ public:
     bool IsAudioDeviceExist(const char*) override { return true; }
 };
 
-class SilentProgress : public ILoadProgress {
+class SilentProgress : public persist::ILoadProgress {
 public:
     void Show() override { }
     void ShowLoading(std::string_view path) override { benchmark::DoNotOptimize(path.data()); }
@@ -49,8 +49,8 @@ public:
         if (mkdtemp(pattern.data()) == nullptr)
             return;
         m_folder = pattern;
-        for (int player = 0; player < PLAYER_COUNT; ++player) {
-            PlayerSlot& slot = m_players.Slot(player);
+        for (int player = 0; player < players::PLAYER_COUNT; ++player) {
+            players::PlayerSlot& slot = m_players.Slot(player);
             slot.Setting.Device
                 = "Zone " + std::to_string(player + 1) + " (zone" + std::to_string(player + 1) + ")";
             const std::filesystem::path folder
@@ -67,7 +67,7 @@ public:
                     (void)slot.List.AppendFile(path, kDurationMs);
             }
         }
-        m_ready = WriteConfiguration(Path(), m_players);
+        m_ready = storage::WriteConfiguration(Path(), m_players);
     }
     ~Fixture()
     {
@@ -80,11 +80,11 @@ public:
 
     [[nodiscard]] bool Ready() const { return m_ready; }
     [[nodiscard]] std::string Path() const { return (m_folder / "Tessaly.cfg").string(); }
-    [[nodiscard]] const Players& Written() const { return m_players; }
+    [[nodiscard]] const players::Players& Written() const { return m_players; }
 
 private:
     std::filesystem::path m_folder;
-    Players m_players;
+    players::Players m_players;
     bool m_ready = false;
 };
 
@@ -99,15 +99,15 @@ void BM_ReadConfiguration(benchmark::State& state)
     SilentProgress progress;
     std::int64_t files = 0;
     for (auto _ : state) {
-        Players players;
-        if (!ReadConfiguration(fixture.Path(), players, control, progress)) {
+        players::Players players;
+        if (!storage::ReadConfiguration(fixture.Path(), players, control, progress)) {
             state.SkipWithError("read failed");
             return;
         }
-        for (const PlayerSlot& slot : players)
+        for (const players::PlayerSlot& slot : players)
             files += slot.List.RowCount();
     }
-    if (files != static_cast<std::int64_t>(state.iterations()) * PLAYER_COUNT * kFilesPerPlayer)
+    if (files != static_cast<std::int64_t>(state.iterations()) * players::PLAYER_COUNT * kFilesPerPlayer)
         state.SkipWithError("not every file was listed");
     state.counters["files"] = benchmark::Counter(static_cast<double>(files), benchmark::Counter::kIsRate);
     state.counters["bytes"] = static_cast<double>(std::filesystem::file_size(fixture.Path()));
@@ -122,14 +122,14 @@ void BM_WriteConfiguration(benchmark::State& state)
         return;
     }
     for (auto _ : state) {
-        if (!WriteConfiguration(fixture.Path(), fixture.Written())) {
+        if (!storage::WriteConfiguration(fixture.Path(), fixture.Written())) {
             state.SkipWithError("write failed");
             return;
         }
     }
-    state.counters["files"]
-        = benchmark::Counter(static_cast<double>(state.iterations()) * PLAYER_COUNT * kFilesPerPlayer,
-            benchmark::Counter::kIsRate);
+    state.counters["files"] = benchmark::Counter(
+        static_cast<double>(state.iterations()) * players::PLAYER_COUNT * kFilesPerPlayer,
+        benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_WriteConfiguration)->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -57,7 +57,7 @@ int MeasureFolder(const std::string& folder)
     const double cpu = ProcessCpuSeconds();
     const auto wall = std::chrono::steady_clock::now();
     {
-        LoudnessWorker worker(
+        players::LoudnessWorker worker(
             [](const std::string& path, sonarel::LoudnessMeasurement* measurement,
                 const std::atomic<bool>* cancel) {
                 return sonarel::MeasureLoudness(path.c_str(), measurement, cancel);

@@ -57,7 +57,7 @@ namespace {
 using SteadyClock = std::chrono::steady_clock;
 
 constexpr int FILES_PER_PLAYER = 200;
-constexpr int TOTAL_FILES = FILES_PER_PLAYER * PLAYER_COUNT;
+constexpr int TOTAL_FILES = FILES_PER_PLAYER * players::PLAYER_COUNT;
 // make-test-media makes this many of each kind; three kinds cover the 1600 rows.
 constexpr int FILES_PER_KIND = (TOTAL_FILES + 2) / 3;
 constexpr int PAINT_TIMEOUT_MS = 60000;
@@ -99,27 +99,27 @@ bool WriteBenchConfiguration(const std::string& path, const std::vector<std::str
 {
     char begin[16];
     std::snprintf(begin, sizeof begin, "%02d:00:00", beginHour);
-    Players players;
-    for (int player = 0; player < PLAYER_COUNT; ++player) {
-        PlayerSlot& slot = players.Slot(player);
+    players::Players players;
+    for (int player = 0; player < players::PLAYER_COUNT; ++player) {
+        players::PlayerSlot& slot = players.Slot(player);
         // Each player on a zone of the test server, as on a site: the start looks every device up.
         const std::string zone = std::to_string(player % 3 + 1);
         slot.Setting.Device = "Zone " + zone + " (zone" + zone + ")";
-        slot.Policy.Type = POLICY_WEEKLY;
+        slot.Policy.Type = players::POLICY_WEEKLY;
         slot.Policy.Week.fill(true);
         for (int row = 0; row < FILES_PER_PLAYER; ++row) {
             const std::string& file = files[static_cast<std::size_t>(player * FILES_PER_PLAYER + row)];
             // The longest file of the set lasts 5 s: with this nominal length no row overlaps the next
             // once the reader has measured the real one, so every stored begin time is kept.
             if (row == 0) {
-                if (slot.List.AppendFileAt(file, 5000, begin) != AppendResult::Appended)
+                if (slot.List.AppendFileAt(file, 5000, begin) != players::AppendResult::Appended)
                     return false;
             } else if (!slot.List.AppendFile(file, 5000)) {
                 return false;
             }
         }
     }
-    return WriteConfiguration(path, players);
+    return storage::WriteConfiguration(path, players);
 }
 
 // Watches the whole application for the moments of one start-up: the load window's shows and hides
@@ -185,7 +185,7 @@ CTessalyDlg::Environment BenchEnvironment(
 int RowCount(CTessalyDlg& window)
 {
     int rows = 0;
-    for (const PlayerSlot& slot : window.GetPlayers())
+    for (const players::PlayerSlot& slot : window.GetPlayers())
         rows += slot.List.RowCount();
     return rows;
 }
@@ -321,7 +321,7 @@ int main(int argc, char** argv)
         application.installEventFilter(&probe);
 
         std::printf("start-up to first paint: %d files (%d players x %d), %s platform\n", TOTAL_FILES,
-            PLAYER_COUNT, FILES_PER_PLAYER, qgetenv("QT_QPA_PLATFORM").constData());
+            players::PLAYER_COUNT, FILES_PER_PLAYER, qgetenv("QT_QPA_PLATFORM").constData());
         std::vector<StartupRun> measured;
         std::unique_ptr<CTessalyDlg> window;
         for (int run = 0; run < runs; ++run) {
@@ -361,8 +361,8 @@ int main(int argc, char** argv)
         }
 
         if (status == 0) {
-            TimerScheduler& scheduler = *window->Scheduler();
-            for (int player = 0; player < PLAYER_COUNT; ++player) {
+            players::TimerScheduler& scheduler = *window->Scheduler();
+            for (int player = 0; player < players::PLAYER_COUNT; ++player) {
                 if (scheduler.ScheduledItemAt(player) >= 0) {
                     std::fprintf(stderr, "player %d has a row scheduled now\n", player + 1);
                     status = 1;
@@ -379,7 +379,7 @@ int main(int argc, char** argv)
                 off.cpuShare * 100.0, off.paintsPerSecond);
 
             window->RunCommand(ID_START_ALL_TIMERS);
-            for (const PlayerSlot& slot : window->GetPlayers()) {
+            for (const players::PlayerSlot& slot : window->GetPlayers()) {
                 if (!slot.TimerOn()) {
                     std::fprintf(stderr, "a player's timer did not start\n");
                     status = 1;
@@ -392,7 +392,7 @@ int main(int argc, char** argv)
                     on.cpuShare * 100.0, on.paintsPerSecond);
 
                 // The tick handler on its own: what the timers run once a second, for all eight.
-                TimerScheduler& scheduler = *window->Scheduler();
+                players::TimerScheduler& scheduler = *window->Scheduler();
                 const SteadyClock::time_point start = SteadyClock::now();
                 for (int round = 0; round < TICK_ROUNDS; ++round)
                     scheduler.Tick();

@@ -55,7 +55,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-constexpr int ZONES = PLAYER_COUNT;
+constexpr int ZONES = players::PLAYER_COUNT;
 constexpr int RATE = MonitorRecorder::kRate;
 constexpr int TONE_MS = 1000;
 // The first row begins this long after the configuration is written: the window must be up and its
@@ -149,23 +149,23 @@ int main(int argc, char** argv)
     const std::time_t first = std::time(nullptr) + LEAD_SECONDS;
     const std::string configPath = (folder / "Tessaly.cfg").string();
     {
-        Players players;
-        for (int player = 0; player < PLAYER_COUNT; ++player) {
-            PlayerSlot& slot = players.Slot(player);
+        players::Players players;
+        for (int player = 0; player < players::PLAYER_COUNT; ++player) {
+            players::PlayerSlot& slot = players.Slot(player);
             const std::string zone = std::to_string(player + 1);
             slot.Setting.Name = "Zone " + zone;
             slot.Setting.Device = "Zone " + zone + " (zone" + zone + ")";
-            slot.Policy.Type = POLICY_WEEKLY;
+            slot.Policy.Type = players::POLICY_WEEKLY;
             slot.Policy.Week.fill(true);
             for (int row = 0; row < rows; ++row) {
                 if (slot.List.AppendFileAt(tone.string(), TONE_MS, ClockText(first + row * gap))
-                    != AppendResult::Appended) {
+                    != players::AppendResult::Appended) {
                     std::fprintf(stderr, "cannot place row %d\n", row);
                     return 1;
                 }
             }
         }
-        if (!WriteConfiguration(configPath, players)) {
+        if (!storage::WriteConfiguration(configPath, players)) {
             std::fprintf(stderr, "cannot write %s\n", configPath.c_str());
             return 1;
         }

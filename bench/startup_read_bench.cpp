@@ -21,7 +21,7 @@
 
 namespace {
 
-class SilentProgress : public ILoadProgress {
+class SilentProgress : public persist::ILoadProgress {
 public:
     void Show() override { }
     void ShowLoading(std::string_view) override { }
@@ -33,7 +33,7 @@ public:
 int main(int argc, char** argv)
 {
     const int perPlayer = argc > 1 ? std::max(1, std::atoi(argv[1])) : 200;
-    const int total = perPlayer * PLAYER_COUNT;
+    const int total = perPlayer * players::PLAYER_COUNT;
     // N each of wav, mp3 and flac: enough distinct files that none is measured twice.
     const int perKind = (total + 2) / 3;
     const std::filesystem::path folder = std::filesystem::path(TESSALY_BINARY_DIR) / "bench-media" / "many";
@@ -70,27 +70,27 @@ int main(int argc, char** argv)
     if (static_cast<int>(mixed.size()) < total)
         mixed = files;
 
-    Players written;
-    for (int player = 0; player < PLAYER_COUNT; ++player) {
+    players::Players written;
+    for (int player = 0; player < players::PLAYER_COUNT; ++player) {
         for (int row = 0; row < perPlayer; ++row) {
             const std::string& path = mixed[static_cast<std::size_t>(player * perPlayer + row)];
             (void)written.Slot(player).List.AppendFile(path, 5000);
         }
     }
     const std::string config = (folder.parent_path() / "Tessaly.cfg").string();
-    if (!WriteConfiguration(config, written)) {
+    if (!storage::WriteConfiguration(config, written)) {
         std::fprintf(stderr, "cannot write %s\n", config.c_str());
         return 1;
     }
 
     std::unique_ptr<sonarel::ISonarel> control = sonarel::CreateSonarel(nullptr);
     SilentProgress progress;
-    Players players;
+    players::Players players;
     const auto start = std::chrono::steady_clock::now();
-    const bool read = ReadConfiguration(config, players, *control, progress);
+    const bool read = storage::ReadConfiguration(config, players, *control, progress);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     int rows = 0;
-    for (const PlayerSlot& slot : players)
+    for (const players::PlayerSlot& slot : players)
         rows += slot.List.RowCount();
     if (!read || rows != total) {
         std::fprintf(stderr, "read %s, %d of %d rows\n", read ? "succeeded" : "failed", rows, total);

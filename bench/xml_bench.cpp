@@ -49,7 +49,7 @@ void BM_ParseAndWalk(benchmark::State& state)
     const std::string text = MakeDocument(1 << 20);
     std::size_t files = 0;
     for (auto _ : state) {
-        CXmlparse xml;
+        persist::CXmlparse xml;
         if (!xml.SetText(text) || !xml.FindElement("KVConfig") || !xml.EnterElement()) {
             state.SkipWithError("parse failed");
             return;
@@ -74,9 +74,9 @@ void BM_ParseAndWalk(benchmark::State& state)
 BENCHMARK(BM_ParseAndWalk)->Unit(benchmark::kMillisecond);
 
 // The configuration writer's work: 8 players, each with its schedule and 200 rows.
-CXmlparse BuildConfiguration()
+persist::CXmlparse BuildConfiguration()
 {
-    CXmlparse xml;
+    persist::CXmlparse xml;
     xml.AddElement("KVConfig");
     xml.EnterElement();
     for (int player = 0; player < 8; ++player) {
@@ -105,7 +105,7 @@ void BM_BuildConfiguration(benchmark::State& state)
 {
     std::size_t bytes = 0;
     for (auto _ : state) {
-        const CXmlparse xml = BuildConfiguration();
+        const persist::CXmlparse xml = BuildConfiguration();
         bytes = xml.GetText().size();
         benchmark::DoNotOptimize(bytes);
     }
@@ -121,7 +121,7 @@ void BM_BuildAndSaveConfiguration(benchmark::State& state)
               .string();
     std::size_t bytes = 0;
     for (auto _ : state) {
-        const CXmlparse xml = BuildConfiguration();
+        const persist::CXmlparse xml = BuildConfiguration();
         if (!xml.Save(path)) {
             state.SkipWithError("save failed");
             break;

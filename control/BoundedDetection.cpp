@@ -24,12 +24,12 @@ std::optional<MediaDetection> BoundedDetection::Detect(
 {
     DropStale();
     // A detection of this file that did not finish for an earlier call is waited for again, not repeated.
-    auto it = std::find_if(unfinished_.begin(), unfinished_.end(),
+    auto it = std::find_if(m_unfinished.begin(), m_unfinished.end(),
         [&path](const std::shared_ptr<Job>& job) { return job->path == path; });
     std::shared_ptr<Job> job;
-    if (it != unfinished_.end()) {
+    if (it != m_unfinished.end()) {
         job = *it;
-        unfinished_.erase(it);
+        m_unfinished.erase(it);
     } else {
         job = std::make_shared<Job>();
         job->path = path;
@@ -49,14 +49,14 @@ std::optional<MediaDetection> BoundedDetection::Detect(
         return job->result;
     }
     lock.unlock();
-    unfinished_.push_back(std::move(job));
+    m_unfinished.push_back(std::move(job));
     return std::nullopt;
 }
 
 void BoundedDetection::DropStale()
 {
     const auto now = std::chrono::steady_clock::now();
-    std::erase_if(unfinished_, [now](const std::shared_ptr<Job>& job) {
+    std::erase_if(m_unfinished, [now](const std::shared_ptr<Job>& job) {
         const std::lock_guard lock(job->mutex);
         return job->result.has_value() && now - job->finishedAt > KEEP_RESULT_FOR;
     });

@@ -33,7 +33,7 @@ private:
     struct Job;
     void DropStale();
 
-    std::vector<std::shared_ptr<Job>> unfinished_;
+    std::vector<std::shared_ptr<Job>> m_unfinished;
 };
 
 } // namespace sonarel

@@ -11,11 +11,11 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    LoudnessCache cache;
+    persist::LoudnessCache cache;
     if (!cache.Parse(std::string_view(reinterpret_cast<const char*>(data), size)))
         return 0;
     const std::string text = cache.Text();
-    LoudnessCache again;
+    persist::LoudnessCache again;
     if (!again.Parse(text) || again.Text() != text || again.Size() != cache.Size()) {
         std::fprintf(stderr, "the cache's own text does not read back the same\n");
         std::abort();

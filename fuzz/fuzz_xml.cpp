@@ -35,7 +35,7 @@ void Check(bool condition, const char* what, const std::string& detail = {})
 }
 
 // Visits every element once in document order with the cursor, reading attributes and text.
-std::vector<Element> Walk(CXmlparse& xml)
+std::vector<Element> Walk(persist::CXmlparse& xml)
 {
     std::vector<Element> elements;
     int depth = 0;
@@ -60,9 +60,9 @@ std::vector<Element> Walk(CXmlparse& xml)
 
 // Writes the walked elements as a new document: the same tree, with the values read (after the
 // five escaped characters) as attributes, the element text as the "Text" attribute.
-CXmlparse Rebuild(const std::vector<Element>& elements)
+persist::CXmlparse Rebuild(const std::vector<Element>& elements)
 {
-    CXmlparse xml;
+    persist::CXmlparse xml;
     int depth = 0;
     for (const Element& element : elements) {
         for (; depth > element.depth; --depth)
@@ -80,7 +80,7 @@ CXmlparse Rebuild(const std::vector<Element>& elements)
 
 // A few edits around the element chosen by pick: attributes with the escaped characters,
 // a sibling after it and a child inside it.
-void Edit(CXmlparse& xml, std::size_t pick, std::string_view value)
+void Edit(persist::CXmlparse& xml, std::size_t pick, std::string_view value)
 {
     for (std::size_t i = 0; i <= pick % 16; ++i) {
         if (!xml.FindElement() && !(xml.EnterElement() && xml.FindElement()))
@@ -107,7 +107,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t pick = size == 0 ? 0 : data[0];
     const std::string_view value = input.substr(0, 12);
 
-    CXmlparse xml;
+    persist::CXmlparse xml;
     const bool parsed = xml.SetText(input);
     const std::vector<Element> elements = Walk(xml);
     Check(parsed || elements.empty(), "elements without a document");
@@ -115,7 +115,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)xml.GetAttribute(nullptr);
 
     // Edits straight on whatever was parsed, however odd.
-    CXmlparse edited;
+    persist::CXmlparse edited;
     edited.SetText(input);
     Edit(edited, pick, value);
     Walk(edited);
@@ -126,10 +126,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // The same content through the builder must parse back to the same values, and edits on
     // that document must keep its index exact.
-    CXmlparse rebuilt = Rebuild(elements);
+    persist::CXmlparse rebuilt = Rebuild(elements);
     Check(
         XmlparseIndexView::Mismatch(rebuilt).empty(), "rebuilt index", XmlparseIndexView::Mismatch(rebuilt));
-    CXmlparse reread;
+    persist::CXmlparse reread;
     Check(reread.SetText(rebuilt.GetText()), "rebuilt text does not parse");
     const std::vector<Element> again = Walk(reread);
     Check(again.size() == elements.size(), "rebuilt element count");

@@ -34,8 +34,8 @@ template <typename T> struct RefTraits {
 // Mini objects and other boxed reference-counted types: never floating.
 #define GSTSUPPORT_PLAIN_REF_TRAITS(Type, ref, unref)                                                        \
     template <> struct RefTraits<Type> {                                                                     \
-        static void Ref(Type* p) { ref(p); }                                                                 \
-        static void Unref(Type* p) { unref(p); }                                                             \
+        static void Ref(Type* p) { (ref)(p); }                                                               \
+        static void Unref(Type* p) { (unref)(p); }                                                           \
         static void Adopt(Type*) { }                                                                         \
     };
 

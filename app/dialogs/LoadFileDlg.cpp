@@ -87,7 +87,7 @@ void CLoadFileDlg::keyPressEvent(QKeyEvent* event)
 void CLoadFileDlg::ShowLoading(const QString& path)
 {
     m_path = path;
-    m_line = QString::fromStdString(LoadingText(path.toStdString()));
+    m_line = QString::fromStdString(persist::LoadingText(path.toStdString()));
     if (isVisible())
         repaint();
 }

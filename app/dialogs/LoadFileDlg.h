@@ -21,7 +21,7 @@
 // is seen although the readers do not return to the event loop meanwhile.
 //
 // User-interface thread only.
-class CLoadFileDlg : public CBaseDialog, public ILoadProgress {
+class CLoadFileDlg : public CBaseDialog, public persist::ILoadProgress {
     Q_OBJECT
 
 public:

@@ -6,7 +6,8 @@ namespace {
 
 class QtMessageBox final : public IMessageBox {
 public:
-    void Show(QWidget* parent, const QString& text, const QString& caption, MessageIcon icon) override
+    void Show(
+        QWidget* parent, const QString& text, const QString& caption, players::MessageIcon icon) override
     {
         QMessageBox box(QtIcon(icon), caption, text, QMessageBox::Ok, parent);
         box.exec();
@@ -15,18 +16,18 @@ public:
 
 } // namespace
 
-QMessageBox::Icon QtIcon(MessageIcon icon)
+QMessageBox::Icon QtIcon(players::MessageIcon icon)
 {
     switch (icon) {
-    case MessageIcon::Information:
+    case players::MessageIcon::Information:
         return QMessageBox::Information;
-    case MessageIcon::Exclamation:
+    case players::MessageIcon::Exclamation:
         return QMessageBox::Warning;
-    case MessageIcon::Error:
+    case players::MessageIcon::Error:
         return QMessageBox::Critical;
-    case MessageIcon::Question:
+    case players::MessageIcon::Question:
         return QMessageBox::Question;
-    case MessageIcon::None:
+    case players::MessageIcon::None:
         break;
     }
     return QMessageBox::NoIcon;

@@ -16,11 +16,12 @@ public:
     IMessageBox& operator=(const IMessageBox&) = delete;
     virtual ~IMessageBox() = default;
 
-    virtual void Show(QWidget* parent, const QString& text, const QString& caption, MessageIcon icon) = 0;
+    virtual void Show(QWidget* parent, const QString& text, const QString& caption, players::MessageIcon icon)
+        = 0;
 };
 
 // The platform's modal message box.
 IMessageBox& DefaultMessageBox();
 
 // The platform's icon for a message of that kind.
-[[nodiscard]] QMessageBox::Icon QtIcon(MessageIcon icon);
+[[nodiscard]] QMessageBox::Icon QtIcon(players::MessageIcon icon);

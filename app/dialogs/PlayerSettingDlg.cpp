@@ -104,7 +104,7 @@ bool CPlayerSettingDlg::OnInitDialog()
     // Announcements over music: "Lower other players on this device by [12] dB while this one plays".
     m_duckList = std::make_unique<CKVComboBox>(Skin(), m_panel.get());
     m_duckList->addItem(QStringLiteral("0"), 0);
-    for (int db = DUCK_MIN_DB; db <= DUCK_MAX_DB; db += 3)
+    for (int db = players::DUCK_MIN_DB; db <= players::DUCK_MAX_DB; db += 3)
         m_duckList->addItem(QString::number(db), db);
     m_panel->AddItem(dialogpanes::Label(7, QStringLiteral("Announce :"), LABEL_WIDTH));
     m_panel->AddItem(Words(8, QStringLiteral("Lower other players on this device by"), 228, false));
@@ -152,7 +152,7 @@ void CPlayerSettingDlg::FillDeviceList()
 
 void CPlayerSettingDlg::ShowValues(int player)
 {
-    const PlayerSetting& setting = m_working[static_cast<std::size_t>(player)];
+    const players::PlayerSetting& setting = m_working[static_cast<std::size_t>(player)];
     m_name->setText(QString::fromStdString(setting.Name));
     ShowDevice(setting.Device);
     (void)m_panel->SetSliderPos(ITEM_VOLUME, setting.Volume);
@@ -201,7 +201,7 @@ void CPlayerSettingDlg::ShowDevice(const std::string& stored)
 
 void CPlayerSettingDlg::TakeValues(int player)
 {
-    PlayerSetting& setting = m_working[static_cast<std::size_t>(player)];
+    players::PlayerSetting& setting = m_working[static_cast<std::size_t>(player)];
     setting.Name = m_name->text().left(NAME_LENGTH_MAX).toStdString();
     setting.Device = m_deviceList->currentIndex() <= 0
         ? std::string()

@@ -20,7 +20,7 @@ class CPlayerSettingDlg : public CBaseDialog {
 public:
     static constexpr int PLAYER_COUNT = 8;
     static constexpr int NAME_LENGTH_MAX = 259;
-    using Settings = std::array<PlayerSetting, PLAYER_COUNT>;
+    using Settings = std::array<players::PlayerSetting, PLAYER_COUNT>;
 
     static constexpr int PANEL_ID = 110;
     static constexpr int BAR_ID = 111;

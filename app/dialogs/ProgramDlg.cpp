@@ -28,7 +28,7 @@ std::size_t WeekIndex(int box)
 const QDate FIRST_DATE(2000, 1, 1);
 const QDate LAST_DATE(2099, 12, 31);
 
-QDate ShownDate(const CalendarDate& date)
+QDate ShownDate(const persist::CalendarDate& date)
 {
     const QDate shown(
         static_cast<int>(date.Year()), static_cast<int>(date.Month()), static_cast<int>(date.Day()));
@@ -37,15 +37,15 @@ QDate ShownDate(const CalendarDate& date)
     return shown;
 }
 
-CalendarDate StoredDate(const QDate& date)
+persist::CalendarDate StoredDate(const QDate& date)
 {
-    return CalendarDate(static_cast<std::uint32_t>(date.year()), static_cast<std::uint32_t>(date.month()),
-        static_cast<std::uint32_t>(date.day()));
+    return persist::CalendarDate(static_cast<std::uint32_t>(date.year()),
+        static_cast<std::uint32_t>(date.month()), static_cast<std::uint32_t>(date.day()));
 }
 
 // Where a day off comes in the list: the coming ones first, by their next date, then those that
 // have passed, the latest first.
-std::tuple<bool, int, QDate> DayOffOrder(const DayOff& off, const QDate& today)
+std::tuple<bool, int, QDate> DayOffOrder(const players::DayOff& off, const QDate& today)
 {
     QDate next = ShownDate(off.Date);
     if (off.Yearly) {
@@ -65,7 +65,7 @@ constexpr int DAYS_OFF_HEIGHT = 96;
 } // namespace
 
 CProgramDlg::CProgramDlg(
-    QWidget* parent, CBaseSkin* skin, const SchedulePolicy* policy, IMessageBox* messages)
+    QWidget* parent, CBaseSkin* skin, const players::SchedulePolicy* policy, IMessageBox* messages)
     : CBaseDialog(0, skin, parent)
     , m_given(policy)
     , m_messages(messages != nullptr ? messages : &DefaultMessageBox())
@@ -80,7 +80,7 @@ CProgramDlg::~CProgramDlg() = default;
 
 void CProgramDlg::LoadPolicy()
 {
-    m_policy = m_given != nullptr ? *m_given : SchedulePolicy {};
+    m_policy = m_given != nullptr ? *m_given : players::SchedulePolicy {};
 }
 
 bool CProgramDlg::OnInitDialog()
@@ -173,7 +173,7 @@ bool CProgramDlg::OnInitDialog()
 void CProgramDlg::ShowPolicy()
 {
     ShowDaysOff();
-    if (m_policy.Type == POLICY_WEEKLY) {
+    if (m_policy.Type == players::POLICY_WEEKLY) {
         for (int day = 0; day < 7; ++day)
             SetChecked(ITEM_MONDAY + day, m_policy.Week[WeekIndex(day)]);
         SelectWeekly(true);
@@ -215,7 +215,7 @@ void CProgramDlg::SetChecked(int id, bool checked)
 void CProgramDlg::OnOk()
 {
     if (IsChecked(ITEM_WEEKLY)) {
-        m_policy.Type = POLICY_WEEKLY;
+        m_policy.Type = players::POLICY_WEEKLY;
         for (int day = 0; day < 7; ++day)
             m_policy.Week[WeekIndex(day)] = IsChecked(ITEM_MONDAY + day);
         accept();
@@ -225,10 +225,10 @@ void CProgramDlg::OnOk()
     const QDate end = m_end->date();
     if (end < begin) {
         m_messages->Show(this, QStringLiteral("The start date must be less than or equal to the end date!"),
-            QGuiApplication::applicationDisplayName(), MessageIcon::None);
+            QGuiApplication::applicationDisplayName(), players::MessageIcon::None);
         return;
     }
-    m_policy.Type = POLICY_DATE_RANGE;
+    m_policy.Type = players::POLICY_DATE_RANGE;
     m_policy.BeginDate = StoredDate(begin);
     m_policy.EndDate = StoredDate(end);
     accept();
@@ -246,7 +246,7 @@ void CProgramDlg::ShowDaysOff()
     const QSignalBlocker quiet(m_daysOff.get());
     m_daysOff->clear();
     for (const std::size_t index : order) {
-        const DayOff& off = m_policy.DaysOff[index];
+        const players::DayOff& off = m_policy.DaysOff[index];
         auto* item = new QTreeWidgetItem(m_daysOff.get());
         item->setText(0, std::get<QDate>(DayOffOrder(off, today)).toString(QStringLiteral("yyyy-MM-dd")));
         item->setData(0, DAY_OFF_INDEX_ROLE, static_cast<int>(index));
@@ -257,11 +257,11 @@ void CProgramDlg::ShowDaysOff()
 
 void CProgramDlg::AddDayOff()
 {
-    const CalendarDate date = StoredDate(m_offDate->date());
+    const persist::CalendarDate date = StoredDate(m_offDate->date());
     const auto known = std::find_if(m_policy.DaysOff.begin(), m_policy.DaysOff.end(),
-        [&](const DayOff& off) { return off.Date == date; });
+        [&](const players::DayOff& off) { return off.Date == date; });
     if (known == m_policy.DaysOff.end())
-        m_policy.DaysOff.push_back(DayOff { date, false });
+        m_policy.DaysOff.push_back(players::DayOff { date, false });
     ShowDaysOff();
 }
 

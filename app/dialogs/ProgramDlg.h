@@ -34,11 +34,11 @@ public:
 
     // policy may be null, for the default policy; it is not owned and must outlive the dialog, as
     // must the skin and messages (null: the platform's message box).
-    CProgramDlg(
-        QWidget* parent, CBaseSkin* skin, const SchedulePolicy* policy, IMessageBox* messages = nullptr);
+    CProgramDlg(QWidget* parent, CBaseSkin* skin, const players::SchedulePolicy* policy,
+        IMessageBox* messages = nullptr);
     ~CProgramDlg() override;
 
-    [[nodiscard]] const SchedulePolicy& Policy() const { return m_policy; }
+    [[nodiscard]] const players::SchedulePolicy& Policy() const { return m_policy; }
 
     [[nodiscard]] CProgramWnd* Panel() const { return m_panel.get(); }
     [[nodiscard]] CBaseWnd* Bar() const { return m_bar.get(); }
@@ -65,8 +65,8 @@ private:
     void AddDayOff();
     void RemoveDayOff();
 
-    const SchedulePolicy* m_given = nullptr;
-    SchedulePolicy m_policy;
+    const players::SchedulePolicy* m_given = nullptr;
+    players::SchedulePolicy m_policy;
     IMessageBox* m_messages = nullptr;
     std::unique_ptr<CProgramWnd> m_panel;
     std::unique_ptr<CBaseWnd> m_bar;

@@ -11,8 +11,8 @@ namespace {
 const QString CAPTION = QStringLiteral("Set Begin Time");
 }
 
-CSetTimeDlg::CSetTimeDlg(QWidget* parent, CBaseSkin* skin, const TimeOfDay& current,
-    const TimeOfDay& earliest, IMessageBox* messages)
+CSetTimeDlg::CSetTimeDlg(QWidget* parent, CBaseSkin* skin, const persist::TimeOfDay& current,
+    const persist::TimeOfDay& earliest, IMessageBox* messages)
     : CBaseDialog(0, skin, parent)
     , m_current(current)
     , m_earliest(earliest)
@@ -50,7 +50,7 @@ bool CSetTimeDlg::OnInitDialog()
     return true;
 }
 
-void CSetTimeDlg::ShowTime(const TimeOfDay& time)
+void CSetTimeDlg::ShowTime(const persist::TimeOfDay& time)
 {
     m_picker->setTime(QTime(
         static_cast<int>(time.Hour()), static_cast<int>(time.Minute()), static_cast<int>(time.Second())));
@@ -59,13 +59,13 @@ void CSetTimeDlg::ShowTime(const TimeOfDay& time)
 void CSetTimeDlg::OnOk()
 {
     const QTime picked = m_picker->time();
-    const TimeOfDay entered(static_cast<std::uint32_t>(picked.hour()),
+    const persist::TimeOfDay entered(static_cast<std::uint32_t>(picked.hour()),
         static_cast<std::uint32_t>(picked.minute()), static_cast<std::uint32_t>(picked.second()));
     if (entered < m_earliest) {
         m_messages->Show(this,
             QStringLiteral("Begin time should be greater than or equal %1")
                 .arg(QString::fromStdString(m_earliest.Text())),
-            CAPTION, MessageIcon::Information);
+            CAPTION, players::MessageIcon::Information);
         ShowTime(m_current);
         return;
     }

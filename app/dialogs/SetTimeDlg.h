@@ -22,11 +22,11 @@ public:
 
     // The skin and messages (null: the platform's message box) are not owned and must outlive the
     // dialog.
-    CSetTimeDlg(QWidget* parent, CBaseSkin* skin, const TimeOfDay& current, const TimeOfDay& earliest,
-        IMessageBox* messages = nullptr);
+    CSetTimeDlg(QWidget* parent, CBaseSkin* skin, const persist::TimeOfDay& current,
+        const persist::TimeOfDay& earliest, IMessageBox* messages = nullptr);
     ~CSetTimeDlg() override;
 
-    [[nodiscard]] const TimeOfDay& Result() const { return m_result; }
+    [[nodiscard]] const persist::TimeOfDay& Result() const { return m_result; }
 
     [[nodiscard]] CBaseWnd* Panel() const { return m_panel.get(); }
     [[nodiscard]] CBaseWnd* Bar() const { return m_bar.get(); }
@@ -37,12 +37,12 @@ protected:
     int OnItemClick(const ItemNotifyInfo& info) override;
 
 private:
-    void ShowTime(const TimeOfDay& time);
+    void ShowTime(const persist::TimeOfDay& time);
     void OnOk();
 
-    TimeOfDay m_current;
-    TimeOfDay m_earliest;
-    TimeOfDay m_result;
+    persist::TimeOfDay m_current;
+    persist::TimeOfDay m_earliest;
+    persist::TimeOfDay m_result;
     IMessageBox* m_messages = nullptr;
     std::unique_ptr<CBaseWnd> m_panel;
     std::unique_ptr<CBaseWnd> m_bar;

@@ -10,103 +10,105 @@
 #include <unistd.h>
 #include <utility>
 
+namespace persist {
+
 namespace {
 
-// Owns a file descriptor; Close reports the result that matters for written data.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd)
-        : m_fd(fd)
-    {
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-
-    [[nodiscard]] int Get() const { return m_fd; }
-    [[nodiscard]] bool Valid() const { return m_fd >= 0; }
-    [[nodiscard]] bool Close()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        // A failed close may report a delayed write error, so it counts as a failed write.
-        return ::close(fd) == 0;
-    }
-
-private:
-    int m_fd = -1;
-};
-
-// Removes the temporary file unless it has been renamed into place.
-class TemporaryFile {
-public:
-    TemporaryFile() = default;
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-    ~TemporaryFile()
-    {
-        if (!m_path.empty())
-            ::unlink(m_path.c_str());
-    }
-
-    void Set(std::string path) { m_path = std::move(path); }
-    [[nodiscard]] const std::string& Path() const { return m_path; }
-    void Release() { m_path.clear(); }
-
-private:
-    std::string m_path;
-};
-
-bool WriteAll(int fd, std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
+    // Owns a file descriptor; Close reports the result that matters for written data.
+    class FileDescriptor {
+    public:
+        explicit FileDescriptor(int fd)
+            : m_fd(fd)
+        {
         }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
-std::string FolderOf(const std::string& path)
-{
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    if (slash == 0)
-        return "/";
-    return path.substr(0, slash);
-}
-
-// Opens a new file with a unique name next to the target. O_EXCL guarantees that no other file
-// is ever reused; the 0666 mode lets the umask apply as it would to any newly created file.
-int CreateTemporary(const std::string& target, TemporaryFile& temporary)
-{
-    static constexpr std::string_view kLetters
-        = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    std::random_device random;
-    std::uniform_int_distribution<std::size_t> pick(0, kLetters.size() - 1);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string name = target + ".tmp-";
-        for (int i = 0; i < 8; ++i)
-            name += kLetters[pick(random)];
-        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            temporary.Set(std::move(name));
-            return fd;
+        FileDescriptor(const FileDescriptor&) = delete;
+        FileDescriptor& operator=(const FileDescriptor&) = delete;
+        ~FileDescriptor()
+        {
+            if (m_fd >= 0)
+                ::close(m_fd);
         }
-        if (errno != EEXIST)
-            return -1;
+
+        [[nodiscard]] int Get() const { return m_fd; }
+        [[nodiscard]] bool Valid() const { return m_fd >= 0; }
+        [[nodiscard]] bool Close()
+        {
+            const int fd = m_fd;
+            m_fd = -1;
+            // A failed close may report a delayed write error, so it counts as a failed write.
+            return ::close(fd) == 0;
+        }
+
+    private:
+        int m_fd = -1;
+    };
+
+    // Removes the temporary file unless it has been renamed into place.
+    class TemporaryFile {
+    public:
+        TemporaryFile() = default;
+        TemporaryFile(const TemporaryFile&) = delete;
+        TemporaryFile& operator=(const TemporaryFile&) = delete;
+        ~TemporaryFile()
+        {
+            if (!m_path.empty())
+                ::unlink(m_path.c_str());
+        }
+
+        void Set(std::string path) { m_path = std::move(path); }
+        [[nodiscard]] const std::string& Path() const { return m_path; }
+        void Release() { m_path.clear(); }
+
+    private:
+        std::string m_path;
+    };
+
+    bool WriteAll(int fd, std::string_view bytes)
+    {
+        while (!bytes.empty()) {
+            const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+            if (written < 0) {
+                if (errno == EINTR)
+                    continue;
+                return false;
+            }
+            bytes.remove_prefix(static_cast<std::size_t>(written));
+        }
+        return true;
     }
-    return -1;
-}
+
+    std::string FolderOf(const std::string& path)
+    {
+        const std::size_t slash = path.rfind('/');
+        if (slash == std::string::npos)
+            return ".";
+        if (slash == 0)
+            return "/";
+        return path.substr(0, slash);
+    }
+
+    // Opens a new file with a unique name next to the target. O_EXCL guarantees that no other file
+    // is ever reused; the 0666 mode lets the umask apply as it would to any newly created file.
+    int CreateTemporary(const std::string& target, TemporaryFile& temporary)
+    {
+        static constexpr std::string_view kLetters
+            = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+        std::random_device random;
+        std::uniform_int_distribution<std::size_t> pick(0, kLetters.size() - 1);
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            std::string name = target + ".tmp-";
+            for (int i = 0; i < 8; ++i)
+                name += kLetters[pick(random)];
+            const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (fd >= 0) {
+                temporary.Set(std::move(name));
+                return fd;
+            }
+            if (errno != EEXIST)
+                return -1;
+        }
+        return -1;
+    }
 
 } // namespace
 
@@ -153,3 +155,5 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes)
         ::fsync(folder.Get());
     return true;
 }
+
+} // namespace persist

@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+namespace persist {
+
 // Replaces the file at path with exactly the given bytes, or leaves it as it was.
 //
 // The bytes go to a new temporary file in the same folder, which is flushed to disk and then
@@ -13,3 +15,5 @@
 // one gets the usual 0666 less the umask. When the target is a symbolic link, the file it points
 // to is replaced and the link stays.
 [[nodiscard]] bool WriteFileAtomically(const std::string& path, std::string_view bytes);
+
+} // namespace persist

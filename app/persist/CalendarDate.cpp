@@ -5,6 +5,8 @@
 #include <array>
 #include <cstdio>
 
+namespace persist {
+
 CalendarDate::CalendarDate(std::uint32_t year, std::uint32_t month, std::uint32_t day)
     : m_valid(year >= 2000 && year <= 2099 && month <= 12 && day <= 31)
     , m_year(year)
@@ -59,3 +61,5 @@ void CalendarDate::RebuildText()
         static_cast<int>(m_month), static_cast<int>(m_day));
     m_text = buffer;
 }
+
+} // namespace persist

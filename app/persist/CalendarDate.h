@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace persist {
+
 // A calendar date that carries its own "%04d-%02d-%02d" text.
 class CalendarDate {
 public:
@@ -57,3 +59,5 @@ private:
     std::uint32_t m_month { 0 };
     std::uint32_t m_day { 0 };
 };
+
+} // namespace persist

@@ -9,53 +9,55 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace persist {
+
 namespace {
 
-std::string EnvironmentValue(const char* name)
-{
-    const char* value = std::getenv(name);
-    return value ? std::string(value) : std::string();
-}
-
-std::string WithSlash(std::string folder)
-{
-    if (!folder.empty() && folder.back() != '/')
-        folder += '/';
-    return folder;
-}
-
-// Creates the folder and any missing parent with mode 0700; a folder that already exists keeps its
-// mode. Failure is not reported here: reading and writing the file then fail quietly.
-void CreatePrivateFolder(const std::string& folder)
-{
-    for (std::size_t slash = folder.find('/', 1); slash != std::string::npos;
-         slash = folder.find('/', slash + 1)) {
-        const std::string part = folder.substr(0, slash);
-        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
-            return;
+    std::string EnvironmentValue(const char* name)
+    {
+        const char* value = std::getenv(name);
+        return value ? std::string(value) : std::string();
     }
-}
 
-std::string HomeFolder(const ConfigLocation& location)
-{
-    if (!location.Home.empty())
-        return location.Home;
-    // Without $HOME the password database still knows the user's home.
-    const passwd* entry = ::getpwuid(::getuid());
-    return entry && entry->pw_dir ? std::string(entry->pw_dir) : std::string();
-}
+    std::string WithSlash(std::string folder)
+    {
+        if (!folder.empty() && folder.back() != '/')
+            folder += '/';
+        return folder;
+    }
 
-// $XDG_CONFIG_HOME/tessaly/, or $HOME/.config/tessaly/; empty when neither is known. A relative
-// $XDG_CONFIG_HOME is ignored, as the base directory rules require.
-std::string UserConfigFolder(const ConfigLocation& location)
-{
-    if (!location.XdgConfigHome.empty() && location.XdgConfigHome.front() == '/')
-        return WithSlash(location.XdgConfigHome) + "tessaly/";
-    const std::string home = HomeFolder(location);
-    if (home.empty() || home.front() != '/')
-        return {};
-    return WithSlash(home) + ".config/tessaly/";
-}
+    // Creates the folder and any missing parent with mode 0700; a folder that already exists keeps its
+    // mode. Failure is not reported here: reading and writing the file then fail quietly.
+    void CreatePrivateFolder(const std::string& folder)
+    {
+        for (std::size_t slash = folder.find('/', 1); slash != std::string::npos;
+             slash = folder.find('/', slash + 1)) {
+            const std::string part = folder.substr(0, slash);
+            if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
+                return;
+        }
+    }
+
+    std::string HomeFolder(const ConfigLocation& location)
+    {
+        if (!location.Home.empty())
+            return location.Home;
+        // Without $HOME the password database still knows the user's home.
+        const passwd* entry = ::getpwuid(::getuid());
+        return entry && entry->pw_dir ? std::string(entry->pw_dir) : std::string();
+    }
+
+    // $XDG_CONFIG_HOME/tessaly/, or $HOME/.config/tessaly/; empty when neither is known. A relative
+    // $XDG_CONFIG_HOME is ignored, as the base directory rules require.
+    std::string UserConfigFolder(const ConfigLocation& location)
+    {
+        if (!location.XdgConfigHome.empty() && location.XdgConfigHome.front() == '/')
+            return WithSlash(location.XdgConfigHome) + "tessaly/";
+        const std::string home = HomeFolder(location);
+        if (home.empty() || home.front() != '/')
+            return {};
+        return WithSlash(home) + ".config/tessaly/";
+    }
 
 } // namespace
 
@@ -105,3 +107,5 @@ bool IsWritableFolder(const std::string& folder)
     return ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode)
         && ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
 }
+
+} // namespace persist

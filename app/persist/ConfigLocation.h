@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+namespace persist {
+
 inline constexpr std::string_view CONFIGURATION_FILE_NAME = "Tessaly.cfg";
 
 // Where the configuration file lives.
@@ -40,3 +42,5 @@ struct ConfigLocation {
 
 // Whether the process may create files in the folder.
 [[nodiscard]] bool IsWritableFolder(const std::string& folder);
+
+} // namespace persist

@@ -11,24 +11,26 @@
 #include <unistd.h>
 #include <vector>
 
+namespace persist {
+
 namespace {
 
-constexpr std::string_view EXTENSION = ".log";
+    constexpr std::string_view EXTENSION = ".log";
 
-bool ParseNumber(std::string_view text, int& value)
-{
-    value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9')
-            return false;
-        value = value * 10 + (c - '0');
+    bool ParseNumber(std::string_view text, int& value)
+    {
+        value = 0;
+        for (const char c : text) {
+            if (c < '0' || c > '9')
+                return false;
+            value = value * 10 + (c - '0');
+        }
+        return !text.empty();
     }
-    return !text.empty();
-}
 
-struct DirectoryCloser {
-    void operator()(DIR* directory) const { ::closedir(directory); }
-};
+    struct DirectoryCloser {
+        void operator()(DIR* directory) const { ::closedir(directory); }
+    };
 
 } // namespace
 
@@ -133,3 +135,5 @@ void DailyLogFile::DeleteOldFiles(const LogDay& today) const
     for (const std::string& name : old)
         (void)::unlink((m_folder + name).c_str());
 }
+
+} // namespace persist

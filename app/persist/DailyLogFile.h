@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace persist {
+
 // A local calendar day, as the daily log files are named after it.
 struct LogDay {
     int Year = 0;
@@ -47,3 +49,5 @@ private:
     LogDay m_openDay;
     base::UniqueFd m_fd;
 };
+
+} // namespace persist

@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+namespace persist {
+
 // The progress window that readers of stored lists show while they measure the listed files. The
 // load file window implements it; readers without a window pass an implementation that shows nothing.
 class ILoadProgress {
@@ -19,3 +21,5 @@ public:
 {
     return "Loading " + std::string(path);
 }
+
+} // namespace persist

@@ -12,75 +12,77 @@
 #include <limits>
 #include <sstream>
 
+namespace persist {
+
 namespace {
 
-constexpr std::string_view HEADER = "Tessaly loudness 1";
+    constexpr std::string_view HEADER = "Tessaly loudness 1";
 
-std::string EscapedPath(std::string_view path)
-{
-    std::string escaped;
-    escaped.reserve(path.size());
-    for (const char c : path) {
-        if (c == '\\')
-            escaped += "\\\\";
-        else if (c == '\n')
-            escaped += "\\n";
-        else
-            escaped += c;
-    }
-    return escaped;
-}
-
-std::optional<std::string> UnescapedPath(std::string_view text)
-{
-    std::string path;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\\') {
-            path += text[i];
-            continue;
+    std::string EscapedPath(std::string_view path)
+    {
+        std::string escaped;
+        escaped.reserve(path.size());
+        for (const char c : path) {
+            if (c == '\\')
+                escaped += "\\\\";
+            else if (c == '\n')
+                escaped += "\\n";
+            else
+                escaped += c;
         }
-        if (++i == text.size())
-            return std::nullopt;
-        if (text[i] == '\\')
-            path += '\\';
-        else if (text[i] == 'n')
-            path += '\n';
-        else
-            return std::nullopt;
+        return escaped;
     }
-    if (path.empty())
-        return std::nullopt;
-    return path;
-}
 
-std::string Number(double value)
-{
-    if (std::isinf(value) && value < 0)
-        return "-inf";
-    char buffer[64];
-    const auto [end, error]
-        = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 3);
-    return error == std::errc() ? std::string(buffer, end) : "0";
-}
-
-// The next field up to a space; the rest of the line stays in text.
-std::string_view Field(std::string_view& text)
-{
-    const std::size_t space = text.find(' ');
-    const std::string_view field = text.substr(0, space);
-    text.remove_prefix(space == std::string_view::npos ? text.size() : space + 1);
-    return field;
-}
-
-template <typename T> bool Read(std::string_view field, T& value)
-{
-    if (field == "-inf" && std::numeric_limits<T>::has_infinity) {
-        value = -std::numeric_limits<T>::infinity();
-        return true;
+    std::optional<std::string> UnescapedPath(std::string_view text)
+    {
+        std::string path;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            if (text[i] != '\\') {
+                path += text[i];
+                continue;
+            }
+            if (++i == text.size())
+                return std::nullopt;
+            if (text[i] == '\\')
+                path += '\\';
+            else if (text[i] == 'n')
+                path += '\n';
+            else
+                return std::nullopt;
+        }
+        if (path.empty())
+            return std::nullopt;
+        return path;
     }
-    const auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), value);
-    return error == std::errc() && end == field.data() + field.size() && !field.empty();
-}
+
+    std::string Number(double value)
+    {
+        if (std::isinf(value) && value < 0)
+            return "-inf";
+        char buffer[64];
+        const auto [end, error]
+            = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 3);
+        return error == std::errc() ? std::string(buffer, end) : "0";
+    }
+
+    // The next field up to a space; the rest of the line stays in text.
+    std::string_view Field(std::string_view& text)
+    {
+        const std::size_t space = text.find(' ');
+        const std::string_view field = text.substr(0, space);
+        text.remove_prefix(space == std::string_view::npos ? text.size() : space + 1);
+        return field;
+    }
+
+    template <typename T> bool Read(std::string_view field, T& value)
+    {
+        if (field == "-inf" && std::numeric_limits<T>::has_infinity) {
+            value = -std::numeric_limits<T>::infinity();
+            return true;
+        }
+        const auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), value);
+        return error == std::errc() && end == field.data() + field.size() && !field.empty();
+    }
 
 } // namespace
 
@@ -156,3 +158,5 @@ bool LoudnessCache::Save(const std::string& file) const
 {
     return WriteFileAtomically(file, Text());
 }
+
+} // namespace persist

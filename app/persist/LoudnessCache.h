@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace persist {
+
 // What a file's loudness was measured as, kept so that every file is measured once: by its path,
 // and valid only while its size and modification time are those it was measured at.
 //
@@ -52,3 +54,5 @@ public:
 private:
     std::map<std::string, LoudnessEntry, std::less<>> m_entries;
 };
+
+} // namespace persist

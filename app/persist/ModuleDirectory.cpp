@@ -3,6 +3,8 @@
 #include <climits>
 #include <unistd.h>
 
+namespace persist {
+
 std::string ModuleDirectory()
 {
     char buffer[PATH_MAX];
@@ -17,3 +19,5 @@ std::string ModuleDirectory()
     path.resize(slash + 1);
     return path;
 }
+
+} // namespace persist

@@ -6,62 +6,64 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
-#include <locale.h>
+#include <locale.h> // NOLINT(modernize-deprecated-headers): newlocale() and locale_t are POSIX, not in <clocale>
+
+namespace persist {
 
 namespace {
 
-bool IsWhiteSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-bool IsDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-// Length of the decimal number at the start of text: [sign] digits [. digits] [(e|E) [sign] digits],
-// with at least one digit in the mantissa. 0 when there is none. Hexadecimal forms, "inf" and "nan"
-// are not numbers here: an attribute such as Amplify="nan" must read as 0, not as a value that
-// passes every range check.
-std::size_t DecimalNumberLength(std::string_view text)
-{
-    std::size_t i = 0;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        ++i;
-    std::size_t digits = 0;
-    while (i < text.size() && IsDigit(text[i])) {
-        ++i;
-        ++digits;
+    bool IsWhiteSpace(char c)
+    {
+        return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
     }
-    if (i < text.size() && text[i] == '.') {
-        ++i;
+
+    bool IsDigit(char c)
+    {
+        return c >= '0' && c <= '9';
+    }
+
+    // Length of the decimal number at the start of text: [sign] digits [. digits] [(e|E) [sign] digits],
+    // with at least one digit in the mantissa. 0 when there is none. Hexadecimal forms, "inf" and "nan"
+    // are not numbers here: an attribute such as Amplify="nan" must read as 0, not as a value that
+    // passes every range check.
+    std::size_t DecimalNumberLength(std::string_view text)
+    {
+        std::size_t i = 0;
+        if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+            ++i;
+        std::size_t digits = 0;
         while (i < text.size() && IsDigit(text[i])) {
             ++i;
             ++digits;
         }
-    }
-    if (digits == 0)
-        return 0;
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-        std::size_t j = i + 1;
-        if (j < text.size() && (text[j] == '+' || text[j] == '-'))
-            ++j;
-        if (j < text.size() && IsDigit(text[j])) {
-            while (j < text.size() && IsDigit(text[j]))
-                ++j;
-            i = j;
+        if (i < text.size() && text[i] == '.') {
+            ++i;
+            while (i < text.size() && IsDigit(text[i])) {
+                ++i;
+                ++digits;
+            }
         }
+        if (digits == 0)
+            return 0;
+        if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+            std::size_t j = i + 1;
+            if (j < text.size() && (text[j] == '+' || text[j] == '-'))
+                ++j;
+            if (j < text.size() && IsDigit(text[j])) {
+                while (j < text.size() && IsDigit(text[j]))
+                    ++j;
+                i = j;
+            }
+        }
+        return i;
     }
-    return i;
-}
 
-// The "C" locale, so that "2.5" reads as two and a half under a comma-decimal user locale too.
-locale_t CLocale()
-{
-    static const locale_t locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-    return locale;
-}
+    // The "C" locale, so that "2.5" reads as two and a half under a comma-decimal user locale too.
+    locale_t CLocale()
+    {
+        static const locale_t locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+        return locale;
+    }
 
 } // namespace
 
@@ -163,3 +165,5 @@ std::string FileExtension(std::string_view path)
         return {};
     return std::string(name.substr(dot + 1));
 }
+
+} // namespace persist

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+namespace persist {
+
 // Conversions between texts of the configuration and list files and the values they hold.
 
 // Removes white space (space, tab, line feed, vertical tab, form feed, carriage return) from both ends.
@@ -33,3 +35,5 @@
 // The text after the last '.' of the file name part of the path; empty when the name has no '.' or
 // starts with its only one.
 [[nodiscard]] std::string FileExtension(std::string_view path);
+
+} // namespace persist

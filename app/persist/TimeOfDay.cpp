@@ -5,6 +5,8 @@
 #include <array>
 #include <cstdio>
 
+namespace persist {
+
 TimeOfDay::TimeOfDay(std::uint32_t hour, std::uint32_t minute, std::uint32_t second)
     : m_valid(hour <= 24 && minute <= 60 && second <= 60)
     , m_hour(hour)
@@ -101,3 +103,5 @@ void TimeOfDay::RebuildText()
         static_cast<int>(m_minute), static_cast<int>(m_second));
     m_text = buffer;
 }
+
+} // namespace persist

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace persist {
+
 // A time of day that carries its own "%02d:%02d:%02d" text. Lists and files hold times as text;
 // they are parsed into this value whenever a time must be compared or computed with.
 class TimeOfDay {
@@ -70,3 +72,5 @@ private:
     std::uint32_t m_minute { 0 };
     std::uint32_t m_second { 0 };
 };
+
+} // namespace persist

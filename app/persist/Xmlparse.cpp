@@ -1,94 +1,96 @@
 #include "persist/Xmlparse.h"
 
-#include "persist/Utf.h"
+#include "base/Utf.h"
 
 #include <algorithm>
 #include <array>
 
+namespace persist {
+
 namespace {
 
-using Offset = std::int32_t;
+    using Offset = std::int32_t;
 
-struct Entity {
-    char Character;
-    std::string_view Reference;
-};
+    struct Entity {
+        char Character;
+        std::string_view Reference;
+    };
 
-// The order is shared by escaping and unescaping.
-constexpr std::array<Entity, 5> kEntities = { {
-    { '<', "&lt;" },
-    { '&', "&amp;" },
-    { '>', "&gt;" },
-    { '\'', "&apos;" },
-    { '"', "&quot;" },
-} };
+    // The order is shared by escaping and unescaping.
+    constexpr std::array<Entity, 5> kEntities = { {
+        { '<', "&lt;" },
+        { '&', "&amp;" },
+        { '>', "&gt;" },
+        { '\'', "&apos;" },
+        { '"', "&quot;" },
+    } };
 
-bool IsWhiteSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
-}
+    bool IsWhiteSpace(char c)
+    {
+        return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+    }
 
-// Token delimiters: white space and the markup characters. A table, as tokens are scanned byte by
-// byte.
-constexpr std::array<bool, 256> kDelimiters = [] {
-    std::array<bool, 256> table {};
-    for (const char c : std::string_view(" \t\n\r<>=\\/?!"))
-        table[static_cast<unsigned char>(c)] = true;
-    return table;
-}();
+    // Token delimiters: white space and the markup characters. A table, as tokens are scanned byte by
+    // byte.
+    constexpr std::array<bool, 256> kDelimiters = [] {
+        std::array<bool, 256> table {};
+        for (const char c : std::string_view(" \t\n\r<>=\\/?!"))
+            table[static_cast<unsigned char>(c)] = true;
+        return table;
+    }();
 
-bool IsDelimiter(char c)
-{
-    return kDelimiters[static_cast<unsigned char>(c)];
-}
+    bool IsDelimiter(char c)
+    {
+        return kDelimiters[static_cast<unsigned char>(c)];
+    }
 
-bool IsNameTerminator(char c)
-{
-    return c == ' ' || c == '=' || c == '/' || c == '[';
-}
+    bool IsNameTerminator(char c)
+    {
+        return c == ' ' || c == '=' || c == '/' || c == '[';
+    }
 
-// A name that can be written into a tag and found again by the scanner.
-bool IsPlainName(std::string_view name)
-{
-    if (name.empty())
-        return false;
-    return std::none_of(
-        name.begin(), name.end(), [](char c) { return IsDelimiter(c) || c == '"' || c == '\''; });
-}
+    // A name that can be written into a tag and found again by the scanner.
+    bool IsPlainName(std::string_view name)
+    {
+        if (name.empty())
+            return false;
+        return std::none_of(
+            name.begin(), name.end(), [](char c) { return IsDelimiter(c) || c == '"' || c == '\''; });
+    }
 
-Offset Clamp(Offset offset, std::string_view text)
-{
-    return std::clamp<Offset>(offset, 0, static_cast<Offset>(text.size()));
-}
+    Offset Clamp(Offset offset, std::string_view text)
+    {
+        return std::clamp<Offset>(offset, 0, static_cast<Offset>(text.size()));
+    }
 
-// Scans for an ASCII byte or string. Every byte of a multi-byte UTF-8 character is 0x80 or
-// above, so an ASCII byte found by a byte search always starts a character: the result is the
-// same as stepping character by character, only faster.
-Offset ScanTo(std::string_view text, Offset from, char c)
-{
-    const std::size_t at = text.find(c, static_cast<std::size_t>(Clamp(from, text)));
-    return at == std::string_view::npos ? static_cast<Offset>(text.size()) : static_cast<Offset>(at);
-}
+    // Scans for an ASCII byte or string. Every byte of a multi-byte UTF-8 character is 0x80 or
+    // above, so an ASCII byte found by a byte search always starts a character: the result is the
+    // same as stepping character by character, only faster.
+    Offset ScanTo(std::string_view text, Offset from, char c)
+    {
+        const std::size_t at = text.find(c, static_cast<std::size_t>(Clamp(from, text)));
+        return at == std::string_view::npos ? static_cast<Offset>(text.size()) : static_cast<Offset>(at);
+    }
 
-Offset ScanTo(std::string_view text, Offset from, std::string_view s)
-{
-    const std::size_t at = text.find(s, static_cast<std::size_t>(Clamp(from, text)));
-    return at == std::string_view::npos ? static_cast<Offset>(text.size()) : static_cast<Offset>(at);
-}
+    Offset ScanTo(std::string_view text, Offset from, std::string_view s)
+    {
+        const std::size_t at = text.find(s, static_cast<std::size_t>(Clamp(from, text)));
+        return at == std::string_view::npos ? static_cast<Offset>(text.size()) : static_cast<Offset>(at);
+    }
 
-Offset SkipWhiteSpace(std::string_view text, Offset from)
-{
-    auto pos = static_cast<std::size_t>(Clamp(from, text));
-    while (pos < text.size() && IsWhiteSpace(text[pos]))
-        ++pos;
-    return static_cast<Offset>(pos);
-}
+    Offset SkipWhiteSpace(std::string_view text, Offset from)
+    {
+        auto pos = static_cast<std::size_t>(Clamp(from, text));
+        while (pos < text.size() && IsWhiteSpace(text[pos]))
+            ++pos;
+        return static_cast<Offset>(pos);
+    }
 
-bool FitsText(std::size_t current, std::size_t inserted, std::size_t replaced)
-{
-    return inserted <= CXmlparse::kMaxTextLength
-        && current - replaced <= CXmlparse::kMaxTextLength - inserted;
-}
+    bool FitsText(std::size_t current, std::size_t inserted, std::size_t replaced)
+    {
+        return inserted <= CXmlparse::kMaxTextLength
+            && current - replaced <= CXmlparse::kMaxTextLength - inserted;
+    }
 
 } // namespace
 
@@ -127,7 +129,7 @@ bool CXmlparse::NextToken(ParseToken& token)
                 break;
             ++pos;
         } else {
-            pos += static_cast<Offset>(Utf8SequenceLength(text, static_cast<std::size_t>(pos)));
+            pos += static_cast<Offset>(base::Utf8SequenceLength(text, static_cast<std::size_t>(pos)));
         }
     }
     if (pos == token.Left)
@@ -744,3 +746,5 @@ bool CXmlparse::AddElement(std::string_view name)
     m_nCurKind = 1;
     return true;
 }
+
+} // namespace persist

@@ -7,6 +7,10 @@
 #include <string_view>
 #include <vector>
 
+struct XmlparseIndexView;
+
+namespace persist {
+
 // The program's one XML reader and writer, used for the configuration, list files, the colour
 // scheme and the update document.
 //
@@ -80,7 +84,7 @@ private:
     static constexpr std::string_view kTooLarge = "Document too large";
 
     // Lets the tests and the fuzz target compare the index with a fresh parse of the text.
-    friend struct XmlparseIndexView;
+    friend struct ::XmlparseIndexView;
 
     // One element's place in the text. An element is empty (<a/>) exactly when
     // TagClose == EndOpen + 1; its content lies between TagClose and EndOpen.
@@ -137,3 +141,5 @@ private:
     std::int32_t m_iFreePos = 1;
     std::int32_t m_nCurKind = 0;
 };
+
+} // namespace persist

@@ -1,15 +1,17 @@
 // Reading a document from a file and writing it back: the file's encoding is decoded to UTF-8 on
 // the way in, and a write replaces the file only once the new content is complete.
 
+#include "base/Utf.h"
 #include "persist/AtomicFile.h"
-#include "persist/Utf.h"
 #include "persist/Xmlparse.h"
 
 #include <fstream>
 
+namespace persist {
+
 namespace {
 
-constexpr std::string_view kHeader = "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n";
+    constexpr std::string_view kHeader = "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n";
 
 } // namespace
 
@@ -42,12 +44,12 @@ bool CXmlparse::Load(const std::string& path)
                 break;
             }
         }
-        text = Utf16LeToUtf8(units);
+        text = base::Utf16LeToUtf8(units);
     } else {
         std::string_view utf8 = data.substr(0, data.find('\0'));
         if (utf8.substr(0, 3) == "\xEF\xBB\xBF")
             utf8.remove_prefix(3);
-        text = RepairUtf8(utf8);
+        text = base::RepairUtf8(utf8);
     }
     if (text.empty())
         return false;
@@ -65,11 +67,13 @@ bool CXmlparse::Load(const std::string& path)
 bool CXmlparse::Save(const std::string& path) const
 {
     std::string output;
-    if (IsValidUtf8(m_strText)) {
+    if (base::IsValidUtf8(m_strText)) {
         output.reserve(kHeader.size() + m_strText.size());
         output.append(kHeader).append(m_strText);
     } else {
-        output.append(kHeader).append(RepairUtf8(m_strText));
+        output.append(kHeader).append(base::RepairUtf8(m_strText));
     }
     return WriteFileAtomically(path, output);
 }
+
+} // namespace persist

@@ -5,9 +5,11 @@
 
 #include <ctime>
 
+namespace players {
+
 namespace {
 
-constexpr std::string_view SEPARATOR = " | ";
+    constexpr std::string_view SEPARATOR = " | ";
 
 } // namespace
 
@@ -62,10 +64,12 @@ void AsRunLog::Write(int player, std::string_view file, std::string_view what, s
     if (localtime_r(&seconds, &local) == nullptr)
         return;
     const bool written
-        = m_file.Append(LogDay { local.tm_year + 1900, local.tm_mon + 1, local.tm_mday }, line);
+        = m_file.Append(persist::LogDay { local.tm_year + 1900, local.tm_mon + 1, local.tm_mday }, line);
     if (written != m_fileWorks) {
         m_fileWorks = written;
         if (!written && m_mirror != nullptr)
             std::fprintf(m_mirror, "Tessaly: the as-run log cannot be written in %s\n", m_folder.c_str());
     }
 }
+
+} // namespace players

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+namespace players {
+
 class IClock;
 class Players;
 
@@ -50,7 +52,9 @@ private:
     const IClock& m_clock;
     std::string m_folder;
     std::FILE* m_mirror;
-    DailyLogFile m_file;
+    persist::DailyLogFile m_file;
     // Whether the last line reached the file, so that a lost file is told once and not at every line.
     bool m_fileWorks = true;
 };
+
+} // namespace players

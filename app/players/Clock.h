@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <ctime>
 
+namespace players {
+
 // The current calendar time. Local time is always derived from it with localtime_r, so the process's
 // time zone (TZ) decides the time of day and the date.
 class IClock {
@@ -35,3 +37,5 @@ private:
         return now;
     }
 };
+
+} // namespace players

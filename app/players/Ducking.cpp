@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace players {
+
 std::array<std::int32_t, PLAYER_COUNT> DuckTargets(
     const Players& players, const std::array<bool, PLAYER_COUNT>& aboutToSound)
 {
@@ -20,3 +22,5 @@ std::array<std::int32_t, PLAYER_COUNT> DuckTargets(
     }
     return targets;
 }
+
+} // namespace players

@@ -5,6 +5,8 @@
 #include <array>
 #include <cstdint>
 
+namespace players {
+
 // Announcements over music: while a player whose setting asks for it sounds, every other player
 // on the same device is lowered by that many dB; under two announcing players, the larger reduction
 // applies. A player's own volume setting stays as it is.
@@ -23,3 +25,5 @@ inline constexpr std::int32_t DUCK_LEAD_MS = 300;
 // device too); 0 when none is.
 [[nodiscard]] std::array<std::int32_t, PLAYER_COUNT> DuckTargets(
     const Players& players, const std::array<bool, PLAYER_COUNT>& aboutToSound = {});
+
+} // namespace players

@@ -9,13 +9,15 @@
 #include <algorithm>
 #include <cmath>
 
+namespace players {
+
 namespace {
 
-// What the engine's loudness gain accepts.
-constexpr double GAIN_MIN_DB = -40.0;
-constexpr double GAIN_MAX_DB = 30.0;
-// The cache is written after this many new measurements, and when the queue runs dry.
-constexpr int SAVE_EVERY = 50;
+    // What the engine's loudness gain accepts.
+    constexpr double GAIN_MIN_DB = -40.0;
+    constexpr double GAIN_MAX_DB = 30.0;
+    // The cache is written after this many new measurements, and when the queue runs dry.
+    constexpr int SAVE_EVERY = 50;
 
 } // namespace
 
@@ -69,11 +71,11 @@ void LoudnessWorker::Request(const std::vector<std::string>& paths)
 
 std::optional<double> LoudnessWorker::GainDb(const std::string& path) const
 {
-    const std::optional<FileStamp> stamp = StampOf(path);
+    const std::optional<persist::FileStamp> stamp = persist::StampOf(path);
     if (!stamp)
         return std::nullopt;
     const std::lock_guard lock(m_mutex);
-    const std::optional<LoudnessEntry> entry = m_cache.Find(path, *stamp);
+    const std::optional<persist::LoudnessEntry> entry = m_cache.Find(path, *stamp);
     if (!entry)
         return std::nullopt;
     return NormalisationGainDb(entry->IntegratedLufs, entry->TruePeakDbtp);
@@ -116,7 +118,7 @@ void LoudnessWorker::Run()
 
 bool LoudnessWorker::Look(const std::string& path)
 {
-    const std::optional<FileStamp> stamp = StampOf(path);
+    const std::optional<persist::FileStamp> stamp = persist::StampOf(path);
     if (!stamp)
         return true;
     {
@@ -136,10 +138,11 @@ bool LoudnessWorker::Look(const std::string& path)
         return true;
     }
     // The file may have changed while it was read: only the content that was measured counts.
-    if (StampOf(path) != stamp)
+    if (persist::StampOf(path) != stamp)
         return true;
     const std::lock_guard lock(m_mutex);
-    m_cache.Put(path, LoudnessEntry { *stamp, measurement.IntegratedLufs, measurement.TruePeakDbtp });
+    m_cache.Put(
+        path, persist::LoudnessEntry { *stamp, measurement.IntegratedLufs, measurement.TruePeakDbtp });
     ++m_unsaved;
     return true;
 }
@@ -154,5 +157,7 @@ void LoudnessWorker::SaveCache()
         const std::lock_guard lock(m_mutex);
         text = m_cache.Text();
     }
-    (void)WriteFileAtomically(m_cacheFile, text);
+    (void)persist::WriteFileAtomically(m_cacheFile, text);
 }
+
+} // namespace players

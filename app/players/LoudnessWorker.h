@@ -15,6 +15,8 @@
 #include <thread>
 #include <vector>
 
+namespace players {
+
 // Every file of a player with even loudness plays at this integrated loudness, lowered further where
 // its true peak would pass the ceiling.
 inline constexpr double LOUDNESS_TARGET_LUFS = -18.0;
@@ -70,13 +72,15 @@ private:
     std::condition_variable m_wake;
     std::deque<std::string> m_queue;
     std::set<std::string> m_queued;
-    LoudnessCache m_cache;
+    persist::LoudnessCache m_cache;
     int m_done = 0;
     int m_total = 0;
     // The worker's own: measurements not written yet, and files that could not be decoded as they are.
     int m_unsaved = 0;
-    std::map<std::string, FileStamp> m_failed;
+    std::map<std::string, persist::FileStamp> m_failed;
     std::atomic<bool> m_stop { false };
     // Last: the thread starts once everything it uses exists.
     std::thread m_thread;
 };
+
+} // namespace players

@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+namespace players {
+
 enum class MessageIcon {
     None,
     Information,
@@ -22,3 +24,5 @@ public:
     // A question with Yes and No; true for Yes.
     [[nodiscard]] virtual bool AskYesNo(std::string_view text, std::string_view caption) = 0;
 };
+
+} // namespace players

@@ -7,43 +7,45 @@
 #include <cstdio>
 #include <utility>
 
+namespace players {
+
 namespace {
 
-// Lengths beyond two days end after midnight whatever the begin; capping them keeps the seconds
-// within 32 bits.
-constexpr std::int64_t maxSeconds = std::int64_t { 2 } * 24 * 60 * 60;
+    // Lengths beyond two days end after midnight whatever the begin; capping them keeps the seconds
+    // within 32 bits.
+    constexpr std::int64_t maxSeconds = std::int64_t { 2 } * 24 * 60 * 60;
 
-std::string SegmentText(int segment)
-{
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "Segment %d", segment);
-    return buffer;
-}
+    std::string SegmentText(int segment)
+    {
+        char buffer[32];
+        std::snprintf(buffer, sizeof buffer, "Segment %d", segment);
+        return buffer;
+    }
 
-// The file name of a path. The path separator is '/' here.
-std::string FileNameOf(std::string_view path)
-{
-    const std::size_t slash = path.rfind('/');
-    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
-}
+    // The file name of a path. The path separator is '/' here.
+    std::string FileNameOf(std::string_view path)
+    {
+        const std::size_t slash = path.rfind('/');
+        return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+    }
 
-// Whether a row beginning at begin directly follows (one second after) a row ending at end.
-bool Follows(const TimeOfDay& end, const TimeOfDay& begin)
-{
-    const TimeOfDay next = end.PlusSeconds(1);
-    return !next.NextDay() && next == begin;
-}
+    // Whether a row beginning at begin directly follows (one second after) a row ending at end.
+    bool Follows(const persist::TimeOfDay& end, const persist::TimeOfDay& begin)
+    {
+        const persist::TimeOfDay next = end.PlusSeconds(1);
+        return !next.NextDay() && next == begin;
+    }
 
 } // namespace
 
-TimeOfDay PlayList::BeginTimeOf(int row) const
+persist::TimeOfDay PlayList::BeginTimeOf(int row) const
 {
-    return IsRow(row) ? TimeOfDay(Row(row).BeginTime) : TimeOfDay();
+    return IsRow(row) ? persist::TimeOfDay(Row(row).BeginTime) : persist::TimeOfDay();
 }
 
-TimeOfDay PlayList::EndTimeOf(int row) const
+persist::TimeOfDay PlayList::EndTimeOf(int row) const
 {
-    return IsRow(row) ? TimeOfDay(Row(row).EndTime) : TimeOfDay();
+    return IsRow(row) ? persist::TimeOfDay(Row(row).EndTime) : persist::TimeOfDay();
 }
 
 int PlayList::SegmentOf(int row) const
@@ -54,27 +56,27 @@ int PlayList::SegmentOf(int row) const
     constexpr std::string_view word = "Segment";
     if (text.substr(0, word.size()) == word)
         text.remove_prefix(word.size());
-    return std::max(1, IntegerFromText(TrimWhiteSpace(text)));
+    return std::max(1, persist::IntegerFromText(persist::TrimWhiteSpace(text)));
 }
 
-TimeOfDay PlayList::EarliestBeginOf(int row) const
+persist::TimeOfDay PlayList::EarliestBeginOf(int row) const
 {
     return EndTimeOf(row - 1).PlusSeconds(1);
 }
 
 bool PlayList::AppendFile(std::string path, std::int64_t durationMs)
 {
-    const TimeOfDay begin = LastEndTime().PlusSeconds(1);
+    const persist::TimeOfDay begin = LastEndTime().PlusSeconds(1);
     return AppendRow(std::move(path), durationMs, begin, begin.Text());
 }
 
 AppendResult PlayList::AppendFileAt(
     std::string path, std::int64_t durationMs, std::string_view beginText, std::string missingReason)
 {
-    TimeOfDay begin = LastEndTime().PlusSeconds(1);
+    persist::TimeOfDay begin = LastEndTime().PlusSeconds(1);
     std::string text = begin.Text();
     if (!beginText.empty()) {
-        const TimeOfDay stored(beginText);
+        const persist::TimeOfDay stored(beginText);
         if (!stored.Valid())
             return AppendResult::InvalidBegin;
         if (!(stored < LastEndTime())) {
@@ -87,18 +89,18 @@ AppendResult PlayList::AppendFileAt(
         : AppendResult::PastMidnight;
 }
 
-bool PlayList::AppendRow(std::string path, std::int64_t durationMs, const TimeOfDay& begin,
+bool PlayList::AppendRow(std::string path, std::int64_t durationMs, const persist::TimeOfDay& begin,
     std::string beginText, std::string missingReason)
 {
     durationMs = std::max<std::int64_t>(durationMs, 1000);
-    TimeOfDay end = begin;
+    persist::TimeOfDay end = begin;
     end.AddSeconds(static_cast<std::uint32_t>(std::min(durationMs / 1000, maxSeconds)));
     if (end.NextDay())
         return false;
 
     PlayListEntry entry;
     entry.File = FileNameOf(path);
-    entry.Duration = DurationText(durationMs);
+    entry.Duration = persist::DurationText(durationMs);
     entry.BeginTime = std::move(beginText);
     entry.EndTime = end.Text();
     int segment = 1;
@@ -120,14 +122,14 @@ bool PlayList::AppendRow(std::string path, std::int64_t durationMs, const TimeOf
     return true;
 }
 
-bool PlayList::SetBeginTime(int row, const TimeOfDay& newBegin)
+bool PlayList::SetBeginTime(int row, const persist::TimeOfDay& newBegin)
 {
     if (!IsRow(row))
         return false;
     if (newBegin.Hour() >= 24 || newBegin.Minute() >= 60 || newBegin.Second() >= 60)
         return false;
     // A fresh value: a next-day flag carried in by the caller must not count against the first row.
-    TimeOfDay next(newBegin.Hour(), newBegin.Minute(), newBegin.Second());
+    persist::TimeOfDay next(newBegin.Hour(), newBegin.Minute(), newBegin.Second());
     if (next < EarliestBeginOf(row) || next == BeginTimeOf(row))
         return false;
 
@@ -141,8 +143,8 @@ bool PlayList::SetBeginTime(int row, const TimeOfDay& newBegin)
             removeFrom = i;
             break;
         }
-        const TimeOfDay oldEnd(entry.EndTime);
-        const TimeOfDay nextBegin = BeginTimeOf(i + 1);
+        const persist::TimeOfDay oldEnd(entry.EndTime);
+        const persist::TimeOfDay nextBegin = BeginTimeOf(i + 1);
         entry.EndTime = next.Text();
         next.AddSecond();
         lastChanged = i;
@@ -189,10 +191,10 @@ bool PlayList::SwapWithNext(int row)
 
     PlayListEntry& first = MutableRow(a);
     PlayListEntry& second = MutableRow(b);
-    TimeOfDay firstEnd = BeginTimeOf(a);
+    persist::TimeOfDay firstEnd = BeginTimeOf(a);
     firstEnd.AddTime(second.Duration);
-    TimeOfDay secondBegin = firstEnd.PlusSeconds(1);
-    TimeOfDay secondEnd = secondBegin;
+    persist::TimeOfDay secondBegin = firstEnd.PlusSeconds(1);
+    persist::TimeOfDay secondEnd = secondBegin;
     secondEnd.AddTime(first.Duration);
 
     std::swap(first.File, second.File);
@@ -338,3 +340,5 @@ void PlayList::NotifyChanged(int first, int last)
     if (m_observer)
         m_observer->RowsChanged(first, last);
 }
+
+} // namespace players

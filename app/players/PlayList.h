@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+namespace players {
+
 class PlayListObserver;
 
 // Outcome of placing a row read from a stored list.
@@ -50,15 +52,15 @@ public:
 
     // The row's parsed BeginTime or EndTime; 00:00:00 for a row number outside the list, so that the
     // end "before the first row" plus one second is the earliest begin of a first row.
-    [[nodiscard]] TimeOfDay BeginTimeOf(int row) const;
-    [[nodiscard]] TimeOfDay EndTimeOf(int row) const;
+    [[nodiscard]] persist::TimeOfDay BeginTimeOf(int row) const;
+    [[nodiscard]] persist::TimeOfDay EndTimeOf(int row) const;
     // Begin of the first row, end of the last row; 00:00:00 for an empty list.
-    [[nodiscard]] TimeOfDay FirstBeginTime() const { return BeginTimeOf(0); }
-    [[nodiscard]] TimeOfDay LastEndTime() const { return EndTimeOf(RowCount() - 1); }
+    [[nodiscard]] persist::TimeOfDay FirstBeginTime() const { return BeginTimeOf(0); }
+    [[nodiscard]] persist::TimeOfDay LastEndTime() const { return EndTimeOf(RowCount() - 1); }
     // The number in the row's Segment text, at least 1; 1 outside the list.
     [[nodiscard]] int SegmentOf(int row) const;
     // The earliest begin a row may be moved to: one second after the previous row's end.
-    [[nodiscard]] TimeOfDay EarliestBeginOf(int row) const;
+    [[nodiscard]] persist::TimeOfDay EarliestBeginOf(int row) const;
 
     // Appends a file one second after the last row (at 00:00:01 in an empty list). A duration under
     // a second counts as one second; fractions of a second are dropped. False, with nothing added,
@@ -76,7 +78,7 @@ public:
     // pass midnight are removed. Then renumbers the segments. Nothing happens (false) when the row
     // does not exist, newBegin is not a valid time, is earlier than EarliestBeginOf(row) or equals the
     // current begin.
-    bool SetBeginTime(int row, const TimeOfDay& newBegin);
+    bool SetBeginTime(int row, const persist::TimeOfDay& newBegin);
 
     // Moves each selected row one place up (down) when it is contiguous with the row above (below).
     void MoveSelectedUp();
@@ -112,8 +114,8 @@ public:
     void SetMissingReason(int row, std::string_view reason);
 
 private:
-    bool AppendRow(std::string path, std::int64_t durationMs, const TimeOfDay& begin, std::string beginText,
-        std::string missingReason = {});
+    bool AppendRow(std::string path, std::int64_t durationMs, const persist::TimeOfDay& begin,
+        std::string beginText, std::string missingReason = {});
     void RemoveRows(int first, int last);
     PlayListEntry& MutableRow(int row) { return m_rows[static_cast<std::size_t>(row)]; }
 
@@ -124,3 +126,5 @@ private:
     PlayListObserver* m_observer = nullptr;
     std::uint64_t m_revision = 0;
 };
+
+} // namespace players

@@ -1,5 +1,7 @@
 #include "players/PlayListEntry.h"
 
+namespace players {
+
 const std::string& PlayListEntry::ColumnText(int column) const
 {
     switch (column) {
@@ -19,3 +21,5 @@ const std::string& PlayListEntry::ColumnText(int column) const
     static const std::string none;
     return none;
 }
+
+} // namespace players

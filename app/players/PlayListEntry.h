@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+namespace players {
+
 // Columns of a play list, in display order.
 enum PlayListColumn : int {
     COLUMN_FILE = 0,
@@ -48,3 +50,5 @@ struct PlayListEntry {
 
     friend bool operator==(const PlayListEntry&, const PlayListEntry&) = default;
 };
+
+} // namespace players

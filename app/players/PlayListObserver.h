@@ -1,5 +1,7 @@
 #pragma once
 
+namespace players {
+
 // Told about every change of a PlayList, so that a view can follow it row by row instead of
 // reloading. The "about to" calls come before the rows change and the others after, which is the
 // order an item model needs. Row numbers are inclusive ranges. Every call has an empty default.
@@ -16,3 +18,5 @@ public:
     // The segment numbering was rebuilt: the rows should be grouped by segment again.
     virtual void RegroupNeeded() { }
 };
+
+} // namespace players

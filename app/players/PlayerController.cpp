@@ -16,38 +16,40 @@
 #include <limits>
 #include <utility>
 
+namespace players {
+
 namespace {
 
-constexpr std::string_view timerStatusText = "Timer already started";
-constexpr std::uint64_t noSerial = ~std::uint64_t { 0 };
-// A fade out lowers the volume in this many equal steps; the last one stops the player.
-constexpr int fadeSteps = 10;
+    constexpr std::string_view timerStatusText = "Timer already started";
+    constexpr std::uint64_t noSerial = ~std::uint64_t { 0 };
+    // A fade out lowers the volume in this many equal steps; the last one stops the player.
+    constexpr int fadeSteps = 10;
 
-// Stream ids are the player numbers, as the control's 16-bit ids.
-short StreamOf(int player)
-{
-    return static_cast<short>(player);
-}
-
-short ToShort(std::int32_t value)
-{
-    return static_cast<short>(std::clamp<std::int32_t>(
-        value, std::numeric_limits<short>::min(), std::numeric_limits<short>::max()));
-}
-
-int StateImage(PlayerState state)
-{
-    switch (state) {
-    case PLAYER_RUNNING:
-        return IMAGE_PLAY;
-    case PLAYER_PAUSED:
-        return IMAGE_PAUSE;
-    case PLAYER_IDLE:
-    case PLAYER_STOPPED:
-        break;
+    // Stream ids are the player numbers, as the control's 16-bit ids.
+    short StreamOf(int player)
+    {
+        return static_cast<short>(player);
     }
-    return IMAGE_STOP;
-}
+
+    short ToShort(std::int32_t value)
+    {
+        return static_cast<short>(std::clamp<std::int32_t>(
+            value, std::numeric_limits<short>::min(), std::numeric_limits<short>::max()));
+    }
+
+    int StateImage(PlayerState state)
+    {
+        switch (state) {
+        case PLAYER_RUNNING:
+            return IMAGE_PLAY;
+        case PLAYER_PAUSED:
+            return IMAGE_PAUSE;
+        case PLAYER_IDLE:
+        case PLAYER_STOPPED:
+            break;
+        }
+        return IMAGE_STOP;
+    }
 
 } // namespace
 
@@ -123,7 +125,7 @@ void PlayerController::MarkRowFile(int player, int row, bool opened)
         return;
     if (opened)
         list.SetMissingReason(row, {});
-    else if (!ListedFileExists(list.Row(row).Path))
+    else if (!persist::ListedFileExists(list.Row(row).Path))
         list.SetMissingReason(row, MISSING_FILE_NOT_FOUND);
 }
 
@@ -285,7 +287,7 @@ void PlayerController::StopPlayer(int player)
     UpdateDucking();
     if (player == m_current) {
         m_view.ShowPosition(0);
-        static const std::string noElapsed = DurationText(0);
+        static const std::string noElapsed = persist::DurationText(0);
         m_view.ShowElapsed(noElapsed);
     }
 }
@@ -449,7 +451,7 @@ void PlayerController::SelectPlayer(int player)
     if (!m_control.GetStreamPosition(StreamOf(player), &position))
         position = 0;
     m_view.ShowPosition(position);
-    m_view.ShowElapsed(DurationText(m_control.GetElapsed(StreamOf(player))));
+    m_view.ShowElapsed(persist::DurationText(m_control.GetElapsed(StreamOf(player))));
 }
 
 bool PlayerController::AddFile(const std::string& path)
@@ -518,7 +520,7 @@ void PlayerController::RecheckMissingFiles()
         bool back = false;
         for (int row = 0; row < list.RowCount(); ++row) {
             if (list.Row(row).MissingReason == MISSING_FILE_NOT_FOUND
-                && ListedFileExists(list.Row(row).Path)) {
+                && persist::ListedFileExists(list.Row(row).Path)) {
                 list.SetMissingReason(row, {});
                 back = true;
             }
@@ -548,7 +550,7 @@ std::string PlayerController::StatusTip(int player) const
         tip += "\nFailed: " + failure;
     if (m_deviceAbsent[static_cast<std::size_t>(player)])
         tip += "\nDevice not connected: " + slot.Setting.Device;
-    const CalendarDate today = CalendarDate::AtTime(m_clock.Now());
+    const persist::CalendarDate today = persist::CalendarDate::AtTime(m_clock.Now());
     if (slot.Policy.Type != POLICY_WEEKLY && slot.Policy.EndDate.Valid() && slot.Policy.EndDate < today)
         tip += "\nDate range ended: " + slot.Policy.EndDate.Text();
     if (slot.Policy.IsDayOff(today))
@@ -577,7 +579,7 @@ std::string PlayerController::FailureReason(int player) const
     const auto index = static_cast<std::size_t>(player);
     if (m_deviceAbsent[index])
         return "device not connected";
-    if (!m_lastOpened[index].empty() && !ListedFileExists(m_lastOpened[index]))
+    if (!m_lastOpened[index].empty() && !persist::ListedFileExists(m_lastOpened[index]))
         return "file not found";
     return m_lastError[index].empty() ? std::string("the file could not be played") : m_lastError[index];
 }
@@ -670,7 +672,7 @@ void PlayerController::OnPosChanged(short hStreamId, short /*nOldPos*/, short nN
 void PlayerController::OnElapsedChanged(short hStreamId, std::int32_t lElapsed)
 {
     if (hStreamId == m_current)
-        m_view.ShowElapsed(DurationText(lElapsed));
+        m_view.ShowElapsed(persist::DurationText(lElapsed));
 }
 
 void PlayerController::SetState(int player, PlayerState state)
@@ -689,3 +691,5 @@ void PlayerController::UpdateStatus(int player)
     if (player == m_current)
         m_view.ShowPlayButton(slot.State == PLAYER_RUNNING ? IMAGE_PAUSE : IMAGE_PLAY);
 }
+
+} // namespace players

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+namespace players {
+
 class IAsRunLog;
 class IClock;
 class ILoudnessGains;
@@ -201,3 +203,5 @@ private:
     // What the tip says after "Failed: "; empty for nothing.
     std::array<std::string, PLAYER_COUNT> m_failure;
 };
+
+} // namespace players

@@ -3,6 +3,8 @@
 #include <array>
 #include <string_view>
 
+namespace players {
+
 std::string DefaultPlayerName(int player)
 {
     static constexpr std::array<std::string_view, 8> numberWords { "One", "Two", "Three", "Four", "Five",
@@ -18,3 +20,5 @@ PlayerSetting DefaultPlayerSetting(int player)
     setting.Name = DefaultPlayerName(player);
     return setting;
 }
+
+} // namespace players

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+namespace players {
+
 // Output settings of one player, as the configuration stores them and the setting dialog edits them.
 struct PlayerSetting {
     std::string Name;
@@ -37,3 +39,5 @@ inline constexpr std::int32_t DUCK_MAX_DB = 30;
 
 // The setting a player has before the configuration is read.
 [[nodiscard]] PlayerSetting DefaultPlayerSetting(int player);
+
+} // namespace players

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+namespace players {
+
 // Everything the main window keeps for one player.
 struct PlayerSlot {
     PlayerSetting Setting;
@@ -22,3 +24,5 @@ struct PlayerSlot {
 
     [[nodiscard]] bool TimerOn() const { return Timer != 0; }
 };
+
+} // namespace players

@@ -1,5 +1,7 @@
 #include "players/PlayerState.h"
 
+namespace players {
+
 const char* PlayerStateText(PlayerState state)
 {
     switch (state) {
@@ -14,3 +16,5 @@ const char* PlayerStateText(PlayerState state)
     }
     return "";
 }
+
+} // namespace players

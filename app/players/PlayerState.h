@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+namespace players {
+
 // The main window's view of a player's playback, set only by the playback operations.
 enum PlayerState : std::int16_t {
     PLAYER_IDLE = 0,
@@ -12,3 +14,5 @@ enum PlayerState : std::int16_t {
 
 // "Stopped", "Running" or "Paused"; empty for an idle player, which shows no status yet.
 [[nodiscard]] const char* PlayerStateText(PlayerState state);
+
+} // namespace players

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+namespace players {
+
 // A player's timer has the id PLAYER_TIMER_ID_BASE + player.
 inline constexpr std::uint32_t PLAYER_TIMER_ID_BASE = 200;
 
@@ -16,3 +18,5 @@ public:
     [[nodiscard]] virtual std::uint32_t Start(int player) = 0;
     virtual void Stop(int player) = 0;
 };
+
+} // namespace players

@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+namespace players {
+
 // Skin images that show playback state (ids of the skin package).
 inline constexpr int IMAGE_PLAY = 13;
 inline constexpr int IMAGE_PAUSE = 14;
@@ -32,3 +34,5 @@ public:
     virtual void FocusList(int player) = 0;
     virtual void ScrollToRow(int player, int row) = 0;
 };
+
+} // namespace players

@@ -4,6 +4,8 @@
 
 #include <array>
 
+namespace players {
+
 // Players are numbered 0 to 7; the same number is the player's stream id in the audio control.
 inline constexpr int PLAYER_COUNT = 8;
 
@@ -37,3 +39,5 @@ public:
 private:
     std::array<PlayerSlot, PLAYER_COUNT> m_slots;
 };
+
+} // namespace players

@@ -2,20 +2,22 @@
 
 #include <algorithm>
 
-bool DayOff::Covers(const CalendarDate& day) const
+namespace players {
+
+bool DayOff::Covers(const persist::CalendarDate& day) const
 {
     if (!Yearly)
         return Date == day;
     return Date.Month() == day.Month() && Date.Day() == day.Day();
 }
 
-bool SchedulePolicy::IsDayOff(const CalendarDate& day) const
+bool SchedulePolicy::IsDayOff(const persist::CalendarDate& day) const
 {
     return day.Valid()
         && std::any_of(DaysOff.begin(), DaysOff.end(), [&](const DayOff& off) { return off.Covers(day); });
 }
 
-bool SchedulePolicy::AllowsDay(int weekday, const CalendarDate& today) const
+bool SchedulePolicy::AllowsDay(int weekday, const persist::CalendarDate& today) const
 {
     if (IsDayOff(today))
         return false;
@@ -26,3 +28,5 @@ bool SchedulePolicy::AllowsDay(int weekday, const CalendarDate& today) const
     }
     return !(today < BeginDate) && !(today > EndDate);
 }
+
+} // namespace players

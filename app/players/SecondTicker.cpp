@@ -4,6 +4,8 @@
 #include <sys/timerfd.h>
 #include <unistd.h>
 
+namespace players {
+
 timespec NextTickAfter(const timespec& now, long offsetNs)
 {
     timespec next { now.tv_sec, offsetNs };
@@ -55,3 +57,5 @@ SecondTicker::Event SecondTicker::Acknowledge(std::uint64_t* expired)
         return Event::None;
     }
 }
+
+} // namespace players

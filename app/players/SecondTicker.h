@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <ctime>
 
+namespace players {
+
 // The expiry of the tick that follows `now` on the real-time clock: the next whole second plus the
 // offset (0 to 999,999,999 ns). A time exactly on a tick is followed by the next one.
 [[nodiscard]] timespec NextTickAfter(const timespec& now, long offsetNs);
@@ -48,3 +50,5 @@ private:
 
     base::UniqueFd m_fd;
 };
+
+} // namespace players

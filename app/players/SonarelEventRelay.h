@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace players {
+
 // Passes the control's events on to a listener chosen after the control was created. The control
 // takes its listener at creation, while the listener (the PlayerController) needs the control: the
 // relay is created first, handed to the control, and pointed at the controller once that exists.
@@ -42,3 +44,5 @@ public:
 private:
     sonarel::ISonarelEvents* m_target = nullptr;
 };
+
+} // namespace players

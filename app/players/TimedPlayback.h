@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+namespace players {
+
 // What the playback binding tells the players' timers about streams it saw stop or fail on their
 // own, so that the timer can go on: play the next row, or try a failing file again later.
 class ITimedPlayback {
@@ -17,3 +19,5 @@ public:
     // What kept a timed player from playing is back: its device, or a file of its list.
     virtual void OnPlayableAgain(int player) = 0;
 };
+
+} // namespace players

@@ -13,12 +13,14 @@
 #include <array>
 #include <utility>
 
+namespace players {
+
 namespace {
 
-// Characters of the buffer that receives a stream's file name.
-constexpr short streamFileBufferLength = 260;
-// A tick that comes after a longer gap looks through the last day of it only.
-constexpr std::time_t lookBackLimitSeconds = std::time_t { 24 } * 60 * 60;
+    // Characters of the buffer that receives a stream's file name.
+    constexpr short streamFileBufferLength = 260;
+    // A tick that comes after a longer gap looks through the last day of it only.
+    constexpr std::time_t lookBackLimitSeconds = std::time_t { 24 } * 60 * 60;
 
 } // namespace
 
@@ -261,7 +263,7 @@ void TimerScheduler::Follow(
         // A device that comes back is told by the controller, which calls OnPlayableAgain.
         if (track.waiting == Track::Waiting::Device)
             m_controller.RecheckDevice(player);
-        else if (track.waiting == Track::Waiting::File && ListedFileExists(key.path))
+        else if (track.waiting == Track::Waiting::File && persist::ListedFileExists(key.path))
             track.retryAt = now;
     }
     if (now >= track.retryAt)
@@ -367,9 +369,9 @@ void TimerScheduler::Failed(int player, std::time_t at, std::string_view reason)
     track.failed = true;
     track.completed = false;
     track.retryAt = at + pause;
-    track.waiting = m_controller.DeviceAbsent(player) ? Track::Waiting::Device
-        : !ListedFileExists(track.active->path)       ? Track::Waiting::File
-                                                      : Track::Waiting::Nothing;
+    track.waiting = m_controller.DeviceAbsent(player)    ? Track::Waiting::Device
+        : !persist::ListedFileExists(track.active->path) ? Track::Waiting::File
+                                                         : Track::Waiting::Nothing;
     // An absent device has its own line in the player's tip.
     const std::string& error = m_controller.LastError(player);
     m_controller.ShowFailure(player,
@@ -496,7 +498,7 @@ TimerScheduler::LocalSecond TimerScheduler::ReadSecond(std::time_t when)
         return second;
     second.known = true;
     second.weekday = local.tm_wday;
-    second.date = CalendarDate::FromLocalTime(local);
+    second.date = persist::CalendarDate::FromLocalTime(local);
     second.time = Clock3 { static_cast<std::uint32_t>(local.tm_hour),
         static_cast<std::uint32_t>(local.tm_min), static_cast<std::uint32_t>(local.tm_sec) };
     return second;
@@ -519,7 +521,7 @@ int TimerScheduler::DueAt(int player, const LocalSecond& second) const
     const SchedulePolicy& policy = m_players.Slot(player).Policy;
     // Without a local time a weekly policy lets the day pass, while a date range has no date to
     // allow; either way there is no time of day to match a row against.
-    static const CalendarDate noDate;
+    static const persist::CalendarDate noDate;
     const bool allowed
         = policy.AllowsDay(second.known ? second.weekday : -1, second.known ? second.date : noDate);
     if (!allowed || !second.known)
@@ -551,7 +553,7 @@ const std::vector<TimerScheduler::Window>& TimerScheduler::WindowsOf(int player)
     ParsedList& parsed = m_parsed[static_cast<std::size_t>(player)];
     if (parsed.valid && parsed.revision == list.Revision())
         return parsed.windows;
-    const auto fields = [](const TimeOfDay& time) {
+    const auto fields = [](const persist::TimeOfDay& time) {
         return Clock3 { time.Hour(), time.Minute(), time.Second() };
     };
     parsed.windows.clear();
@@ -567,3 +569,5 @@ TimerScheduler::RowKey TimerScheduler::KeyOf(int player, int row) const
     const Window& window = WindowsOf(player)[static_cast<std::size_t>(row)];
     return RowKey { m_players.Slot(player).List.Row(row).Path, window.begin, window.end };
 }
+
+} // namespace players

@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+namespace players {
+
 class IAsRunLog;
 class IClock;
 class IMessageSink;
@@ -123,7 +125,7 @@ private:
         std::time_t when = 0;
         bool known = false;
         int weekday = -1;
-        CalendarDate date;
+        persist::CalendarDate date;
         Clock3 time;
     };
     // A row as the timer follows it from tick to tick. Edits may move rows within the list: a row
@@ -215,3 +217,5 @@ private:
     std::time_t m_lastTick = 0;
     bool m_inTick = false;
 };
+
+} // namespace players

@@ -9,7 +9,7 @@
 
 bool IsAudioFileName(std::string_view path)
 {
-    std::string extension = FileExtension(path);
+    std::string extension = persist::FileExtension(path);
     std::transform(extension.begin(), extension.end(), extension.begin(),
         [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return std::find(AUDIO_FILE_EXTENSIONS.begin(), AUDIO_FILE_EXTENSIONS.end(), extension)

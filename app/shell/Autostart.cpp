@@ -111,5 +111,5 @@ bool SetAutostart(const std::string& entryPath, bool enabled, const std::string&
         return false;
     const std::size_t slash = entryPath.rfind('/');
     return (slash == std::string::npos || MakeFolders(entryPath.substr(0, slash + 1)))
-        && WriteFileAtomically(entryPath, text);
+        && persist::WriteFileAtomically(entryPath, text);
 }

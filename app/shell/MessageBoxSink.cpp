@@ -5,7 +5,7 @@
 
 #include <QMessageBox>
 
-void CMessageBoxSink::ShowMessage(std::string_view text, std::string_view caption, MessageIcon icon)
+void CMessageBoxSink::ShowMessage(std::string_view text, std::string_view caption, players::MessageIcon icon)
 {
     DefaultMessageBox().Show(m_parent, ToQString(text), ToQString(caption), icon);
 }

@@ -5,7 +5,7 @@
 class QWidget;
 
 // The program's messages as modal message boxes over a window.
-class CMessageBoxSink final : public IMessageSink {
+class CMessageBoxSink final : public players::IMessageSink {
 public:
     // The parent is not owned; null centres the boxes on the screen.
     explicit CMessageBoxSink(QWidget* parent = nullptr)
@@ -13,7 +13,7 @@ public:
     {
     }
 
-    void ShowMessage(std::string_view text, std::string_view caption, MessageIcon icon) override;
+    void ShowMessage(std::string_view text, std::string_view caption, players::MessageIcon icon) override;
     [[nodiscard]] bool AskYesNo(std::string_view text, std::string_view caption) override;
 
 private:

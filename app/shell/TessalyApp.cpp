@@ -28,7 +28,7 @@ CTessalyApp::Setup CTessalyApp::DefaultSetup()
 {
     Setup setup;
     setup.LockPath = InstanceLock::DefaultPath(PROGRAM_NAME);
-    setup.SkinPath = ModuleDirectory() + "skin/Default.skin";
+    setup.SkinPath = persist::ModuleDirectory() + "skin/Default.skin";
     setup.Window = CTessalyDlg::DefaultEnvironment();
     return setup;
 }
@@ -73,8 +73,8 @@ int CTessalyApp::Run(const Setup& setup)
     InstanceLock lock(setup.LockPath);
     switch (lock.TryAcquire()) {
     case InstanceLock::Result::Held:
-        messages.Show(
-            nullptr, QStringLiteral("The program is already running!"), caption, MessageIcon::Information);
+        messages.Show(nullptr, QStringLiteral("The program is already running!"), caption,
+            players::MessageIcon::Information);
         return 0;
     case InstanceLock::Result::Failed:
         std::fprintf(
@@ -87,7 +87,7 @@ int CTessalyApp::Run(const Setup& setup)
     CKVSkin skin(std::make_unique<QtImageDecoder>());
     if (skin.LoadSkin(setup.SkinPath) != SKINLOAD_OK) {
         messages.Show(nullptr, QStringLiteral("Failed to Load skin file \"Default.skin!\""), caption,
-            MessageIcon::Error);
+            players::MessageIcon::Error);
         return 1;
     }
     skin.SetWindowLookup(&CBaseWnd::FindWindowIdByTitle);

@@ -62,8 +62,8 @@ std::string FolderOf(const std::string& path)
 CTessalyDlg::Environment CTessalyDlg::DefaultEnvironment()
 {
     Environment environment;
-    environment.ConfigPath = ConfigurationPath();
-    environment.ProgramFolder = ModuleDirectory();
+    environment.ConfigPath = persist::ConfigurationPath();
+    environment.ProgramFolder = persist::ModuleDirectory();
     environment.VersionUrl = std::string(UPDATE_VERSION_URL);
     environment.SupportUrl = std::string(ABOUT_SUPPORT_URL);
     environment.HomeUrl = std::string(ABOUT_HOME_URL);
@@ -72,7 +72,7 @@ CTessalyDlg::Environment CTessalyDlg::DefaultEnvironment()
                                       const std::atomic<bool>* cancel) {
         return sonarel::MeasureLoudness(path.c_str(), measurement, cancel);
     };
-    if (const std::string cache = UserCacheFolder(); !cache.empty())
+    if (const std::string cache = persist::UserCacheFolder(); !cache.empty())
         environment.LoudnessCache = cache + "loudness.cache";
     environment.ProgramPath
         = environment.ProgramFolder.empty() ? std::string() : environment.ProgramFolder + "Tessaly";
@@ -135,16 +135,16 @@ bool CTessalyDlg::OnInitDialog()
     m_control = m_env.CreateControl ? m_env.CreateControl(&m_relay) : nullptr;
     if (!m_control)
         return false;
-    IPlayerView& view = *this;
-    IPoster& poster = *this;
-    IPlayerTimers& timers = *this;
-    const IClock& clock = m_env.Clock != nullptr ? *m_env.Clock : m_systemClock;
-    m_log = std::make_unique<AsRunLog>(m_players, clock, LogFolder(), stderr);
-    m_controller
-        = std::make_unique<PlayerController>(m_players, *m_control, view, Messages(), poster, clock, *m_log);
+    players::IPlayerView& view = *this;
+    players::IPoster& poster = *this;
+    players::IPlayerTimers& timers = *this;
+    const players::IClock& clock = m_env.Clock != nullptr ? *m_env.Clock : m_systemClock;
+    m_log = std::make_unique<players::AsRunLog>(m_players, clock, LogFolder(), stderr);
+    m_controller = std::make_unique<players::PlayerController>(
+        m_players, *m_control, view, Messages(), poster, clock, *m_log);
     m_relay.SetTarget(m_controller.get());
     if (m_env.MeasureLoudness) {
-        m_loudness = std::make_unique<LoudnessWorker>(
+        m_loudness = std::make_unique<players::LoudnessWorker>(
             m_env.MeasureLoudness, m_env.LoudnessCache, [this](int done, int total) {
                 QMetaObject::invokeMethod(
                     this,
@@ -158,7 +158,7 @@ bool CTessalyDlg::OnInitDialog()
             });
         m_controller->SetLoudnessGains(m_loudness.get());
     }
-    m_scheduler = std::make_unique<TimerScheduler>(
+    m_scheduler = std::make_unique<players::TimerScheduler>(
         m_players, *m_controller, *m_control, timers, clock, Messages(), *m_log);
 
     if (!CreateLists())
@@ -173,13 +173,13 @@ bool CTessalyDlg::OnInitDialog()
     m_lists[0]->show();
 
     ReadConfigurationFile();
-    for (int player = 0; player < PLAYER_COUNT; ++player)
+    for (int player = 0; player < players::PLAYER_COUNT; ++player)
         m_panes.playerPanel->SetItemText(player, QString::fromStdString(m_players.Slot(player).Setting.Name));
     for (const auto& list : m_lists)
         list->GroupBySegment();
     // Every player's panel item says from the start what keeps it from playing as set up.
     m_controller->CheckDevices(false);
-    for (int player = 0; player < PLAYER_COUNT; ++player)
+    for (int player = 0; player < players::PLAYER_COUNT; ++player)
         m_controller->RefreshStatus(player);
     if (m_env.StartTimers)
         RestoreTimers();
@@ -200,7 +200,7 @@ std::string CTessalyDlg::LogFolder() const
 
 void CTessalyDlg::StartSecondTick()
 {
-    m_ticker = std::make_unique<SecondTicker>();
+    m_ticker = std::make_unique<players::SecondTicker>();
     if (!m_ticker->Valid()) {
         std::fprintf(stderr, "Tessaly: no timer descriptor; the timers tick every second from now on\n");
         m_clockTimer.start();
@@ -208,7 +208,7 @@ void CTessalyDlg::StartSecondTick()
     }
     m_tickNotifier = std::make_unique<QSocketNotifier>(m_ticker->Fd(), QSocketNotifier::Read);
     connect(m_tickNotifier.get(), &QSocketNotifier::activated, this, [this] {
-        if (m_ticker->Acknowledge() == SecondTicker::Event::None)
+        if (m_ticker->Acknowledge() == players::SecondTicker::Event::None)
             return;
         OnSecondTick();
         // A ticker that could not be armed again after a change of the clock hands over to the timer.
@@ -231,7 +231,7 @@ void CTessalyDlg::OnSecondTick()
 
 bool CTessalyDlg::CreateLists()
 {
-    for (int player = 0; player < PLAYER_COUNT; ++player) {
+    for (int player = 0; player < players::PLAYER_COUNT; ++player) {
         auto list = std::make_unique<CKVListCtrl>(Skin(), this);
         list->SetControlId(LIST_ID_BASE + player);
         list->SetPlayList(&m_players.Slot(player).List);
@@ -341,10 +341,10 @@ void CTessalyDlg::RequestLoudness()
     if (!m_loudness)
         return;
     std::vector<std::string> paths;
-    for (const PlayerSlot& slot : m_players) {
+    for (const players::PlayerSlot& slot : m_players) {
         if (!slot.Setting.EvenLoudness)
             continue;
-        for (const PlayListEntry& row : slot.List.Rows())
+        for (const players::PlayListEntry& row : slot.List.Rows())
             paths.push_back(row.Path);
     }
     if (!paths.empty())
@@ -358,15 +358,15 @@ int CTessalyDlg::CurrentPlayer() const
 
 CKVListCtrl* CTessalyDlg::List(int player) const
 {
-    return Players::IsPlayer(player) ? m_lists[static_cast<std::size_t>(player)].get() : nullptr;
+    return players::Players::IsPlayer(player) ? m_lists[static_cast<std::size_t>(player)].get() : nullptr;
 }
 
-PlayList& CTessalyDlg::CurrentList()
+players::PlayList& CTessalyDlg::CurrentList()
 {
     return m_players.Slot(CurrentPlayer()).List;
 }
 
-IMessageSink& CTessalyDlg::Messages()
+players::IMessageSink& CTessalyDlg::Messages()
 {
     if (m_env.Messages != nullptr)
         return *m_env.Messages;
@@ -398,7 +398,7 @@ int CTessalyDlg::OnItemClick(const ItemNotifyInfo& info)
     if (info.item == nullptr || !m_controller)
         return 0;
     if (info.sender == PLAYER_WND_ID) {
-        if (Players::IsPlayer(info.item->id))
+        if (players::Players::IsPlayer(info.item->id))
             m_controller->SelectPlayer(info.item->id);
         return 1;
     }

@@ -20,15 +20,18 @@
 #include <memory>
 #include <string>
 
+namespace players {
 class AsRunLog;
-class CKVListCtrl;
-class CMenuEx;
-class CVersionUpdate;
 class IMessageSink;
-class IShellPrompts;
 class PlayerController;
 class SecondTicker;
 class TimerScheduler;
+} // namespace players
+
+class CKVListCtrl;
+class CMenuEx;
+class CVersionUpdate;
+class IShellPrompts;
 
 namespace sonarel {
 class ISonarel;
@@ -45,9 +48,9 @@ class ISonarelEvents;
 //
 // User-interface thread only; the update checker's worker reaches it through IUpdateReport.
 class CTessalyDlg : public CBaseDialog,
-                    private IPlayerView,
-                    private IPlayerTimers,
-                    private IPoster,
+                    private players::IPlayerView,
+                    private players::IPlayerTimers,
+                    private players::IPoster,
                     private IUpdateReport {
     Q_OBJECT
 
@@ -83,11 +86,11 @@ public:
         // Makes the audio control; it reports its events to the listener given.
         ControlFactory CreateControl;
         // Not owned; null: message boxes over the window.
-        IMessageSink* Messages = nullptr;
+        players::IMessageSink* Messages = nullptr;
         // Not owned; null: the platform's dialogs and default handler.
         IShellPrompts* Prompts = nullptr;
         // Not owned; null: the system clock.
-        const IClock* Clock = nullptr;
+        const players::IClock* Clock = nullptr;
         // Whether the window checks for a newer version shortly after it starts.
         bool AutomaticUpdateCheck = true;
         // Whether the timers that ran when the configuration was written start again; off for
@@ -98,7 +101,7 @@ public:
         std::string ProgramPath;
         // Measures a file's loudness for the players with even loudness; empty: no file is measured
         // (they play unchanged). The cache file keeps the results between runs; empty: none.
-        LoudnessWorker::Meter MeasureLoudness;
+        players::LoudnessWorker::Meter MeasureLoudness;
         std::string LoudnessCache;
     };
     [[nodiscard]] static Environment DefaultEnvironment();
@@ -117,14 +120,14 @@ public:
     // Dropped paths: folders and files of other types are left out without a message.
     void DropFiles(const QStringList& paths);
 
-    [[nodiscard]] Players& GetPlayers() { return m_players; }
+    [[nodiscard]] players::Players& GetPlayers() { return m_players; }
     [[nodiscard]] int CurrentPlayer() const;
     [[nodiscard]] CKVListCtrl* List(int player) const;
     [[nodiscard]] const MainPaneSet& Panes() const { return m_panes; }
     [[nodiscard]] CMenuEx* MainMenu() const { return m_mainMenu.get(); }
     [[nodiscard]] CMenuEx* ListMenu() const { return m_listMenu.get(); }
     [[nodiscard]] sonarel::ISonarel* Control() const { return m_control.get(); }
-    [[nodiscard]] TimerScheduler* Scheduler() const { return m_scheduler.get(); }
+    [[nodiscard]] players::TimerScheduler* Scheduler() const { return m_scheduler.get(); }
     // The folder of the as-run log files: the configuration's.
     [[nodiscard]] std::string LogFolder() const;
     [[nodiscard]] const Environment& Env() const { return m_env; }
@@ -214,24 +217,24 @@ private:
     // Opens a web address of the maker; an empty one (left out of the build) does nothing.
     void OpenAddress(const std::string& address);
     void RegroupCurrentList();
-    [[nodiscard]] PlayList& CurrentList();
-    [[nodiscard]] IMessageSink& Messages();
+    [[nodiscard]] players::PlayList& CurrentList();
+    [[nodiscard]] players::IMessageSink& Messages();
     [[nodiscard]] IShellPrompts& Prompts();
 
     Environment m_env;
-    Players m_players;
-    SonarelEventRelay m_relay;
-    SystemClock m_systemClock;
-    std::unique_ptr<IMessageSink> m_messageBoxes;
-    std::unique_ptr<AsRunLog> m_log;
+    players::Players m_players;
+    players::SonarelEventRelay m_relay;
+    players::SystemClock m_systemClock;
+    std::unique_ptr<players::IMessageSink> m_messageBoxes;
+    std::unique_ptr<players::AsRunLog> m_log;
     std::unique_ptr<sonarel::ISonarel> m_control;
-    std::unique_ptr<PlayerController> m_controller;
-    std::unique_ptr<TimerScheduler> m_scheduler;
-    std::array<std::unique_ptr<CKVListCtrl>, PLAYER_COUNT> m_lists;
+    std::unique_ptr<players::PlayerController> m_controller;
+    std::unique_ptr<players::TimerScheduler> m_scheduler;
+    std::array<std::unique_ptr<CKVListCtrl>, players::PLAYER_COUNT> m_lists;
     MainPaneSet m_panes;
     std::unique_ptr<CMenuEx> m_mainMenu;
     std::unique_ptr<CMenuEx> m_listMenu;
-    std::unique_ptr<SecondTicker> m_ticker;
+    std::unique_ptr<players::SecondTicker> m_ticker;
     std::unique_ptr<QSocketNotifier> m_tickNotifier;
     QTimer m_startupTimer;
     // Stands in for the ticker when no timer descriptor can be had.
@@ -246,7 +249,7 @@ private:
     QString m_loudnessProgress;
     int m_clockTicks = 0;
     // Goes before the controller that asks it for gains; reports its progress to this window.
-    std::unique_ptr<LoudnessWorker> m_loudness;
+    std::unique_ptr<players::LoudnessWorker> m_loudness;
     // Last, so that it goes first: its workers may still be reporting to this window.
     std::unique_ptr<CVersionUpdate> m_checker;
 };

@@ -10,7 +10,6 @@
 #include "dialogs/ProgramDlg.h"
 #include "dialogs/SetTimeDlg.h"
 #include "dialogs/VersionUpdateDlg.h"
-#include "storage/ProgramListFile.h"
 #include "players/MessageSink.h"
 #include "players/PlayerController.h"
 #include "players/TimerScheduler.h"
@@ -18,6 +17,7 @@
 #include "shell/MainCommands.h"
 #include "shell/ShellPrompts.h"
 #include "skin/MenuEx.h"
+#include "storage/ProgramListFile.h"
 #include "update/KVVersionUpdate.h"
 #include "update/VersionNumber.h"
 
@@ -95,15 +95,15 @@ void CTessalyDlg::OpenAddress(const std::string& address)
 void CTessalyDlg::OnPlayerSetting()
 {
     CPlayerSettingDlg::Settings settings;
-    for (int player = 0; player < PLAYER_COUNT; ++player)
+    for (int player = 0; player < players::PLAYER_COUNT; ++player)
         settings[static_cast<std::size_t>(player)] = m_players.Slot(player).Setting;
     CSonarelDeviceList devices(*m_control);
     CPlayerSettingDlg dialog(this, Skin(), settings, &devices, CurrentPlayer());
     if (dialog.exec() != QDialog::Accepted)
         return;
-    for (int player = 0; player < PLAYER_COUNT; ++player) {
-        const PlayerSetting& changed = dialog.Working()[static_cast<std::size_t>(player)];
-        PlayerSlot& slot = m_players.Slot(player);
+    for (int player = 0; player < players::PLAYER_COUNT; ++player) {
+        const players::PlayerSetting& changed = dialog.Working()[static_cast<std::size_t>(player)];
+        players::PlayerSlot& slot = m_players.Slot(player);
         if (changed.Name != slot.Setting.Name)
             m_panes.playerPanel->SetItemText(player, QString::fromStdString(changed.Name));
         slot.Setting = changed;
@@ -115,7 +115,7 @@ void CTessalyDlg::OnPlayerSetting()
 
 void CTessalyDlg::OnSchedulePolicy()
 {
-    PlayerSlot& slot = m_players.Slot(CurrentPlayer());
+    players::PlayerSlot& slot = m_players.Slot(CurrentPlayer());
     CProgramDlg dialog(this, Skin(), &slot.Policy);
     if (dialog.exec() != QDialog::Accepted)
         return;
@@ -128,10 +128,12 @@ void CTessalyDlg::OnExportList()
     const QString path = Prompts().AskExportPath(this);
     if (path.isEmpty())
         return;
-    if (ExportProgramList(CurrentList(), path.toStdString()))
-        Messages().ShowMessage("Program export successful!", MESSAGE_CAPTION, MessageIcon::Information);
+    if (storage::ExportProgramList(CurrentList(), path.toStdString()))
+        Messages().ShowMessage(
+            "Program export successful!", players::MESSAGE_CAPTION, players::MessageIcon::Information);
     else
-        Messages().ShowMessage("Program export failed!", MESSAGE_CAPTION, MessageIcon::Error);
+        Messages().ShowMessage(
+            "Program export failed!", players::MESSAGE_CAPTION, players::MessageIcon::Error);
 }
 
 void CTessalyDlg::OnImportList()
@@ -142,7 +144,7 @@ void CTessalyDlg::OnImportList()
     CLoadFileDlg progress(Skin(), this);
     int notFound = 0;
     const bool imported
-        = ImportProgramList(path.toStdString(), CurrentList(), *m_control, progress, &notFound);
+        = storage::ImportProgramList(path.toStdString(), CurrentList(), *m_control, progress, &notFound);
     progress.Hide();
     if (imported) {
         RegroupCurrentList();
@@ -151,24 +153,26 @@ void CTessalyDlg::OnImportList()
         if (notFound > 0)
             message += "\n" + std::to_string(notFound) + (notFound == 1 ? " file was" : " files were")
                 + " not found.";
-        Messages().ShowMessage(message, MESSAGE_CAPTION, MessageIcon::Information);
+        Messages().ShowMessage(message, players::MESSAGE_CAPTION, players::MessageIcon::Information);
     } else {
-        Messages().ShowMessage("Program import failed!", MESSAGE_CAPTION, MessageIcon::Error);
+        Messages().ShowMessage(
+            "Program import failed!", players::MESSAGE_CAPTION, players::MessageIcon::Error);
     }
 }
 
 void CTessalyDlg::OnClearItems()
 {
-    if (Messages().AskYesNo("Are you sure to clear all file?", MESSAGE_CAPTION))
+    if (Messages().AskYesNo("Are you sure to clear all file?", players::MESSAGE_CAPTION))
         CurrentList().ClearAll();
 }
 
 void CTessalyDlg::OnSetBeginTime()
 {
-    PlayList& list = CurrentList();
+    players::PlayList& list = CurrentList();
     const int row = list.FirstSelectedRow();
     if (row < 0) {
-        Messages().ShowMessage("No selected item", MESSAGE_CAPTION, MessageIcon::Information);
+        Messages().ShowMessage(
+            "No selected item", players::MESSAGE_CAPTION, players::MessageIcon::Information);
         return;
     }
     CSetTimeDlg dialog(this, Skin(), list.BeginTimeOf(row), list.EarliestBeginOf(row));
@@ -182,8 +186,8 @@ void CTessalyDlg::OnHelpTopic()
     const std::string path = m_env.ProgramFolder + std::string(HELP_FILE_NAME);
     // Only a file that is there but may not be read goes to the handler, which then says why.
     if (::access(path.c_str(), F_OK) != 0 && errno != EACCES) {
-        Messages().ShowMessage(
-            "Can not find the help file \"" + path + "\"", MESSAGE_CAPTION, MessageIcon::Error);
+        Messages().ShowMessage("Can not find the help file \"" + path + "\"", players::MESSAGE_CAPTION,
+            players::MessageIcon::Error);
         return;
     }
     Prompts().OpenUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
@@ -209,7 +213,7 @@ void CTessalyDlg::OnToggleAutostart()
     if (!SetAutostart(m_env.AutostartEntry, enable, m_env.ProgramPath))
         Messages().ShowMessage("Can not " + std::string(enable ? "write" : "remove")
                 + " the autostart entry \"" + m_env.AutostartEntry + "\"",
-            MESSAGE_CAPTION, MessageIcon::Error);
+            players::MESSAGE_CAPTION, players::MessageIcon::Error);
     ShowAutostartState();
 }
 

@@ -5,9 +5,9 @@
 #include "shell/TessalyDlg.h"
 
 #include "dialogs/LoadFileDlg.h"
-#include "storage/ConfigurationFile.h"
 #include "players/PlayerController.h"
 #include "players/TimerScheduler.h"
+#include "storage/ConfigurationFile.h"
 
 #include "control/Sonarel.h"
 
@@ -23,8 +23,9 @@ void CTessalyDlg::ReadConfigurationFile()
     std::error_code error;
     if (std::filesystem::exists(m_env.ConfigPath, error)) {
         CLoadFileDlg progress(Skin(), this);
-        ConfigurationReadReport report;
-        const bool read = ReadConfiguration(m_env.ConfigPath, m_players, *m_control, progress, &report);
+        storage::ConfigurationReadReport report;
+        const bool read
+            = storage::ReadConfiguration(m_env.ConfigPath, m_players, *m_control, progress, &report);
         progress.Hide();
         if (read && report.DroppedRows > 0)
             KeepReadConfiguration(report.DroppedRows);
@@ -59,7 +60,7 @@ void CTessalyDlg::KeepReadConfiguration(int droppedRows)
 
 void CTessalyDlg::RestoreTimers()
 {
-    for (int player = 0; player < PLAYER_COUNT; ++player) {
+    for (int player = 0; player < players::PLAYER_COUNT; ++player) {
         if (m_players.Slot(player).TimerWanted)
             m_scheduler->StartPlayerTimer(player);
     }
@@ -79,7 +80,7 @@ void CTessalyDlg::SaveConfiguration()
         return;
     if (m_env.ConfigPath.empty())
         return;
-    if (WriteConfiguration(m_env.ConfigPath, m_players)) {
+    if (storage::WriteConfiguration(m_env.ConfigPath, m_players)) {
         ShowSaveProblem({});
         return;
     }

@@ -67,9 +67,9 @@ void CTessalyDlg::ScrollToRow(int player, int row)
 // The one tick serves every player's timer; a timer is on while its id is stored.
 std::uint32_t CTessalyDlg::Start(int player)
 {
-    if (!Players::IsPlayer(player))
+    if (!players::Players::IsPlayer(player))
         return 0;
-    return PLAYER_TIMER_ID_BASE + static_cast<std::uint32_t>(player);
+    return players::PLAYER_TIMER_ID_BASE + static_cast<std::uint32_t>(player);
 }
 
 void CTessalyDlg::Stop(int /*player*/)

@@ -44,15 +44,15 @@ std::uint32_t LowByteOfNumber(double value)
     return static_cast<std::uint32_t>(low);
 }
 
-int NumberAttribute(const CXmlparse& document, std::string_view name, int fallback)
+int NumberAttribute(const persist::CXmlparse& document, std::string_view name, int fallback)
 {
     const std::string text = document.GetAttribute(name);
-    return text.empty() ? fallback : IntegerFromNumber(NumberFromText(text));
+    return text.empty() ? fallback : IntegerFromNumber(persist::NumberFromText(text));
 }
 
 // The id of a scheme element: its `id` attribute, or, without one, the id that lookup gives for
 // its `name`. Empty when neither is usable or the id is negative: such an element is skipped.
-template <typename Lookup> std::optional<int> ElementId(const CXmlparse& document, Lookup lookup)
+template <typename Lookup> std::optional<int> ElementId(const persist::CXmlparse& document, Lookup lookup)
 {
     int id = NumberAttribute(document, "id", -1);
     if (id == -1) {
@@ -239,7 +239,7 @@ int CBaseSkin::WndIdFromName(std::string_view name) const
 
 bool CBaseSkin::ParseScheme(std::string_view text)
 {
-    CXmlparse document;
+    persist::CXmlparse document;
     if (!document.SetText(text))
         return false;
     if (!document.FindElement("kvskin") || !document.EnterElement())
@@ -252,7 +252,7 @@ bool CBaseSkin::ParseScheme(std::string_view text)
     return true;
 }
 
-bool CBaseSkin::ParseWndStyle(CXmlparse& document)
+bool CBaseSkin::ParseWndStyle(persist::CXmlparse& document)
 {
     const std::optional<int> id
         = ElementId(document, [this](std::string_view name) { return WndIdFromName(name); });
@@ -286,7 +286,7 @@ bool CBaseSkin::ParseWndStyle(CXmlparse& document)
     return true;
 }
 
-bool CBaseSkin::ParseObjStyle(CXmlparse& document, int wndId, std::map<int, ObjStyle>& objects)
+bool CBaseSkin::ParseObjStyle(persist::CXmlparse& document, int wndId, std::map<int, ObjStyle>& objects)
 {
     const std::optional<int> id
         = ElementId(document, [this, wndId](std::string_view name) { return ObjIdFromName(wndId, name); });
@@ -322,7 +322,7 @@ bool CBaseSkin::ParseObjStyle(CXmlparse& document, int wndId, std::map<int, ObjS
     return true;
 }
 
-bool CBaseSkin::ParseColourEntry(CXmlparse& document)
+bool CBaseSkin::ParseColourEntry(persist::CXmlparse& document)
 {
     const std::optional<int> id
         = ElementId(document, [this](std::string_view name) { return ColourIdFromName(name); });
@@ -349,9 +349,9 @@ bool CBaseSkin::ParseColourText(std::string_view text, SkinColour& colour) const
     std::size_t pieces = 0;
     for (;;) {
         const std::size_t comma = text.find(',');
-        const std::string_view piece = TrimWhiteSpace(text.substr(0, comma));
+        const std::string_view piece = persist::TrimWhiteSpace(text.substr(0, comma));
         if (pieces < 3)
-            channels[pieces] = LowByteOfNumber(NumberFromText(piece));
+            channels[pieces] = LowByteOfNumber(persist::NumberFromText(piece));
         ++pieces;
         if (comma == std::string_view::npos)
             break;

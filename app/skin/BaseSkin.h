@@ -11,7 +11,9 @@
 #include <string>
 #include <string_view>
 
+namespace persist {
 class CXmlparse;
+} // namespace persist
 
 // LoadSkin results.
 inline constexpr int SKINLOAD_OK = 1;
@@ -89,7 +91,7 @@ public:
     // element; the tables are then as they were. Rejected elements are skipped.
     virtual bool ParseScheme(std::string_view text);
     // Each of these reads the element the document's cursor stands on.
-    virtual bool ParseWndStyle(CXmlparse& document);
+    virtual bool ParseWndStyle(persist::CXmlparse& document);
     [[nodiscard]] virtual SkinColour GetColourEntry(int id) const;
     // Whether there is a colour entry id (built in or from the scheme); GetColourEntry gives black
     // for one that is missing, which a caller with a fallback of its own cannot tell from black.
@@ -99,8 +101,8 @@ public:
     virtual bool ParseColourText(std::string_view text, SkinColour& colour) const;
     // Letters b (bold), u (underline), i (italic) and o (strikeout); other characters are ignored.
     [[nodiscard]] virtual int ParseFontStyle(std::string_view text) const;
-    virtual bool ParseColourEntry(CXmlparse& document);
-    virtual bool ParseObjStyle(CXmlparse& document, int wndId, std::map<int, ObjStyle>& objects);
+    virtual bool ParseColourEntry(persist::CXmlparse& document);
+    virtual bool ParseObjStyle(persist::CXmlparse& document, int wndId, std::map<int, ObjStyle>& objects);
 
     // Installs the windowing layer's way of finding a toolkit window by its title.
     void SetWindowLookup(std::function<int(std::string_view title)> lookup)

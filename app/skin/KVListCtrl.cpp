@@ -172,7 +172,7 @@ void CKVListCtrl::ApplySkin()
     header()->setFont(font);
 }
 
-void CKVListCtrl::SetPlayList(PlayList* list)
+void CKVListCtrl::SetPlayList(players::PlayList* list)
 {
     QItemSelectionModel* oldSelection = selectionModel();
     setModel(nullptr);
@@ -207,8 +207,8 @@ void CKVListCtrl::SetPlayList(PlayList* list)
 
 void CKVListCtrl::ApplyColumns()
 {
-    for (int column = 0; column < COLUMN_COUNT; ++column) {
-        const int width = PlayListColumnWidths[static_cast<std::size_t>(column)];
+    for (int column = 0; column < players::COLUMN_COUNT; ++column) {
+        const int width = players::PlayListColumnWidths[static_cast<std::size_t>(column)];
         // A column created without width is hidden: the user cannot drag it open.
         setColumnHidden(column, width == 0);
         if (width > 0)
@@ -267,12 +267,12 @@ void CKVListCtrl::SyncSelectionFromList(int first, int last)
 {
     if (!m_model || m_syncing || selectionModel() == nullptr)
         return;
-    const PlayList& list = m_model->List();
+    const players::PlayList& list = m_model->List();
     QItemSelection selected;
     QItemSelection deselected;
     for (int row = std::max(first, 0); row <= last && row < list.RowCount(); ++row) {
         const QModelIndex left = m_model->IndexOfRow(row, 0);
-        const QModelIndex right = m_model->IndexOfRow(row, COLUMN_COUNT - 1);
+        const QModelIndex right = m_model->IndexOfRow(row, players::COLUMN_COUNT - 1);
         (list.IsSelected(row) ? selected : deselected).select(left, right);
     }
     m_syncing = true;
@@ -286,7 +286,7 @@ void CKVListCtrl::OnSelectionChanged()
     if (!m_model || m_syncing)
         return;
     m_syncing = true;
-    PlayList& list = m_model->List();
+    players::PlayList& list = m_model->List();
     for (int row = 0; row < list.RowCount(); ++row) {
         const QModelIndex index = m_model->IndexOfRow(row, 0);
         list.SetSelected(row, selectionModel()->isSelected(index));

@@ -6,7 +6,10 @@
 #include <set>
 
 class CBaseSkin;
+namespace players {
 class PlayList;
+} // namespace players
+
 class PlayListModel;
 class QProxyStyle;
 class QStyledItemDelegate;
@@ -34,7 +37,7 @@ public:
     [[nodiscard]] int ControlId() const { return m_controlId; }
 
     // Shows list (null: nothing). The list must outlive the view or be replaced before it goes.
-    void SetPlayList(PlayList* list);
+    void SetPlayList(players::PlayList* list);
     [[nodiscard]] PlayListModel* Model() const { return m_model.get(); }
 
     // Regroups the rows by their Segment texts; a list without rows is shown flat.

@@ -14,7 +14,7 @@ constexpr quintptr TOP_LEVEL = std::numeric_limits<quintptr>::max();
 
 } // namespace
 
-PlayListModel::PlayListModel(PlayList& list, QObject* parent)
+PlayListModel::PlayListModel(players::PlayList& list, QObject* parent)
     : QAbstractItemModel(parent)
     , m_list(list)
 {
@@ -91,7 +91,7 @@ int PlayListModel::GroupOf(const QModelIndex& index) const
 
 QModelIndex PlayListModel::IndexOfRow(int row, int column) const
 {
-    if (!m_list.IsRow(row) || column < 0 || column >= COLUMN_COUNT)
+    if (!m_list.IsRow(row) || column < 0 || column >= players::COLUMN_COUNT)
         return {};
     if (!m_grouped)
         return createIndex(row, column, TOP_LEVEL);
@@ -136,7 +136,7 @@ int PlayListModel::rowCount(const QModelIndex& parent) const
 
 int PlayListModel::columnCount(const QModelIndex& /*parent*/) const
 {
-    return COLUMN_COUNT;
+    return players::COLUMN_COUNT;
 }
 
 QVariant PlayListModel::data(const QModelIndex& index, int role) const
@@ -159,12 +159,12 @@ QVariant PlayListModel::data(const QModelIndex& index, int role) const
     const int row = RowOf(index);
     if (row < 0)
         return {};
-    const PlayListEntry& entry = m_list.Row(row);
+    const players::PlayListEntry& entry = m_list.Row(row);
     switch (role) {
     case Qt::DisplayRole:
         return ToQString(entry.ColumnText(index.column()));
     case Qt::CheckStateRole:
-        if (index.column() == COLUMN_FILE)
+        if (index.column() == players::COLUMN_FILE)
             return entry.Checked ? Qt::Checked : Qt::Unchecked;
         return {};
     case PathRole:
@@ -183,7 +183,7 @@ QVariant PlayListModel::data(const QModelIndex& index, int role) const
 bool PlayListModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
     const int row = RowOf(index);
-    if (row < 0 || role != Qt::CheckStateRole || index.column() != COLUMN_FILE)
+    if (row < 0 || role != Qt::CheckStateRole || index.column() != players::COLUMN_FILE)
         return false;
     // The list tells the model (and so the view) about the change.
     m_list.SetChecked(row, value.value<Qt::CheckState>() == Qt::Checked);
@@ -197,17 +197,17 @@ Qt::ItemFlags PlayListModel::flags(const QModelIndex& index) const
     if (RowOf(index) < 0)
         return Qt::NoItemFlags;
     Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
-    if (index.column() == COLUMN_FILE)
+    if (index.column() == players::COLUMN_FILE)
         flags |= Qt::ItemIsUserCheckable;
     return flags;
 }
 
 QVariant PlayListModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || section < 0 || section >= COLUMN_COUNT)
+    if (orientation != Qt::Horizontal || section < 0 || section >= players::COLUMN_COUNT)
         return {};
     if (role == Qt::DisplayRole) {
-        const std::string_view title = PlayListColumnTitles[static_cast<std::size_t>(section)];
+        const std::string_view title = players::PlayListColumnTitles[static_cast<std::size_t>(section)];
         return ToQString(title);
     }
     if (role == Qt::TextAlignmentRole)
@@ -260,11 +260,11 @@ void PlayListModel::RowsChanged(int first, int last)
     if (first > last)
         return;
     if (!m_grouped) {
-        emit dataChanged(index(first, 0), index(last, COLUMN_COUNT - 1));
+        emit dataChanged(index(first, 0), index(last, players::COLUMN_COUNT - 1));
     } else {
         // The rows may lie in several groups; their Segment texts are regrouped on RegroupNeeded.
         for (int row = first; row <= last; ++row)
-            emit dataChanged(IndexOfRow(row, 0), IndexOfRow(row, COLUMN_COUNT - 1));
+            emit dataChanged(IndexOfRow(row, 0), IndexOfRow(row, players::COLUMN_COUNT - 1));
     }
     emit ListRowsChanged(first, last);
 }

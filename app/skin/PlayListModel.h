@@ -7,7 +7,9 @@
 
 #include <vector>
 
+namespace players {
 class PlayList;
+} // namespace players
 
 // The item model through which a list view shows one player's PlayList. It follows the list's
 // change notifications row by row, so the rows, their check boxes and their selection are always
@@ -18,7 +20,7 @@ class PlayList;
 // that text in list order. Rows inserted or removed while grouped rebuild the groups.
 //
 // The model is the list's observer for as long as it lives. User-interface thread only.
-class PlayListModel : public QAbstractItemModel, private PlayListObserver {
+class PlayListModel : public QAbstractItemModel, private players::PlayListObserver {
     Q_OBJECT
 
 public:
@@ -32,12 +34,12 @@ public:
     static constexpr int MissingRole = Qt::UserRole + 5;
 
     // The list must outlive the model.
-    explicit PlayListModel(PlayList& list, QObject* parent = nullptr);
+    explicit PlayListModel(players::PlayList& list, QObject* parent = nullptr);
     PlayListModel(const PlayListModel&) = delete;
     PlayListModel& operator=(const PlayListModel&) = delete;
     ~PlayListModel() override;
 
-    [[nodiscard]] PlayList& List() const { return m_list; }
+    [[nodiscard]] players::PlayList& List() const { return m_list; }
 
     // Groups the rows by their Segment texts (rebuilding the groups), or shows them flat.
     void SetGrouped(bool grouped);
@@ -88,7 +90,7 @@ private:
 
     void RebuildGroups();
 
-    PlayList& m_list;
+    players::PlayList& m_list;
     bool m_grouped = false;
     std::vector<Group> m_groups;
     // Where each list row sits while grouped.

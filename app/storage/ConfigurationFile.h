@@ -3,14 +3,21 @@
 #include <ctime>
 #include <string>
 
+namespace persist {
 class CXmlparse;
 class ILoadProgress;
+} // namespace persist
+
+namespace players {
 class Players;
 struct SchedulePolicy;
+} // namespace players
 
 namespace sonarel {
 class ISonarel;
 }
+
+namespace storage {
 
 // The configuration file keeps the eight players between runs: each player's settings, schedule
 // policy and play list (paths and begin times). It is read once at start-up, after the players have
@@ -47,12 +54,14 @@ struct ConfigurationReadReport {
 
 // Fills the players from the file. False, with nothing changed, when the file cannot be read or has
 // no KVConfig root.
-bool ReadConfiguration(const std::string& path, Players& players, sonarel::ISonarel& control,
-    ILoadProgress& progress, ConfigurationReadReport* report = nullptr);
+bool ReadConfiguration(const std::string& path, players::Players& players, sonarel::ISonarel& control,
+    persist::ILoadProgress& progress, ConfigurationReadReport* report = nullptr);
 // As above, with "today" (for a date text that cannot be read) taken from the given calendar time.
-bool ReadConfiguration(const std::string& path, Players& players, sonarel::ISonarel& control,
-    ILoadProgress& progress, std::time_t now, ConfigurationReadReport* report = nullptr);
+bool ReadConfiguration(const std::string& path, players::Players& players, sonarel::ISonarel& control,
+    persist::ILoadProgress& progress, std::time_t now, ConfigurationReadReport* report = nullptr);
 
 // Writes the eight players. The file is replaced only once the new content is safely on disk, so a
 // failed write (false) leaves the previous file as it was.
-[[nodiscard]] bool WriteConfiguration(const std::string& path, const Players& players);
+[[nodiscard]] bool WriteConfiguration(const std::string& path, const players::Players& players);
+
+} // namespace storage

@@ -4,13 +4,20 @@
 
 #include <string>
 
+namespace persist {
 class CXmlparse;
 class ILoadProgress;
+} // namespace persist
+
+namespace players {
 class PlayList;
+} // namespace players
 
 namespace sonarel {
 class ISonarel;
 }
+
+namespace storage {
 
 // The File elements that the configuration and the program list files share: one per play list
 // row, with the row's full path, the text of its begin time and its length (the Duration column):
@@ -23,7 +30,7 @@ class ISonarel;
 
 // Adds one File element per row, in list order, after the current element. Stops at the first step
 // that fails and returns false then.
-[[nodiscard]] bool AddFileElements(CXmlparse& xml, const PlayList& list);
+[[nodiscard]] bool AddFileElements(persist::CXmlparse& xml, const players::PlayList& list);
 
 // What to do with a row whose file cannot be measured while a list is read.
 enum class UnmeasuredRows {
@@ -53,5 +60,7 @@ struct ListReadReport {
 //
 // The progress window is shown for the whole reading, even when there is no File element, and
 // shows each existing file before it is measured.
-ListReadReport ReadFileElements(CXmlparse& xml, PlayList& list, sonarel::ISonarel& control,
-    ILoadProgress& progress, UnmeasuredRows unmeasured);
+ListReadReport ReadFileElements(persist::CXmlparse& xml, players::PlayList& list, sonarel::ISonarel& control,
+    persist::ILoadProgress& progress, UnmeasuredRows unmeasured);
+
+} // namespace storage

@@ -4,9 +4,11 @@
 #include "players/PlayList.h"
 #include "storage/FileElements.h"
 
-bool ExportProgramList(const PlayList& list, const std::string& path)
+namespace storage {
+
+bool ExportProgramList(const players::PlayList& list, const std::string& path)
 {
-    CXmlparse xml;
+    persist::CXmlparse xml;
     if (!xml.AddElement("KVProgram") || !xml.SetAttribute("Version", "1.0.0") || !xml.EnterElement())
         return false;
     // A list that could only be written in part must not pass for the whole list.
@@ -16,13 +18,13 @@ bool ExportProgramList(const PlayList& list, const std::string& path)
     return xml.Save(path);
 }
 
-bool ImportProgramList(const std::string& path, PlayList& list, sonarel::ISonarel& control,
-    ILoadProgress& progress, int* notFound)
+bool ImportProgramList(const std::string& path, players::PlayList& list, sonarel::ISonarel& control,
+    persist::ILoadProgress& progress, int* notFound)
 {
-    CXmlparse xml;
+    persist::CXmlparse xml;
     if (!xml.Load(path) || !xml.FindElement("KVProgram") || !xml.EnterElement())
         return false;
-    PlayList imported;
+    players::PlayList imported;
     const ListReadReport report = ReadFileElements(xml, imported, control, progress, UnmeasuredRows::Drop);
     xml.LeaveElement();
     if (notFound != nullptr)
@@ -32,3 +34,5 @@ bool ImportProgramList(const std::string& path, PlayList& list, sonarel::ISonare
     list.TakeRows(imported);
     return true;
 }
+
+} // namespace storage

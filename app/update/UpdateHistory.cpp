@@ -39,7 +39,7 @@ std::string HistoryDateText(std::chrono::sys_days day)
 
 std::optional<std::chrono::sys_days> HistoryDateFromText(std::string_view text)
 {
-    text = TrimWhiteSpace(text);
+    text = persist::TrimWhiteSpace(text);
     std::array<int, 3> numbers {};
     for (std::size_t i = 0; i < numbers.size(); ++i) {
         const std::size_t dash = i + 1 < numbers.size() ? text.find('-') : text.size();

@@ -7,7 +7,7 @@
 
 std::optional<std::int32_t> VersionIdFromText(std::string_view text)
 {
-    const std::string_view digits = TrimWhiteSpace(text);
+    const std::string_view digits = persist::TrimWhiteSpace(text);
     if (digits.empty())
         return std::nullopt;
     for (const char c : digits) {
@@ -23,7 +23,7 @@ std::optional<std::int32_t> VersionIdFromText(std::string_view text)
 
 std::optional<VersionInfo> ParseVersionDocument(std::string_view document, std::string_view productName)
 {
-    CXmlparse xml;
+    persist::CXmlparse xml;
     if (productName.empty() || !xml.SetText(document) || !xml.FindElement(productName) || !xml.EnterElement())
         return std::nullopt;
 

@@ -217,7 +217,7 @@ void CVersionUpdate::WriteHistory() const
     const std::string path = GetHistoryPath();
     // A history file that cannot be written is ignored: the next start merely checks again.
     if (!path.empty())
-        (void)WriteFileAtomically(path, HistoryDateText(TodayUtc()));
+        (void)persist::WriteFileAtomically(path, HistoryDateText(TodayUtc()));
 }
 
 void CVersionUpdate::ReapFinishedWorkers()

@@ -21,20 +21,20 @@ public:
 
     [[nodiscard]] std::optional<Entry> Find(const std::string& kind) const
     {
-        const std::lock_guard lock(mutex_);
-        const auto it = entries_.find(kind);
-        return it == entries_.end() ? std::nullopt : std::optional<Entry>(it->second);
+        const std::lock_guard lock(m_mutex);
+        const auto it = m_entries.find(kind);
+        return it == m_entries.end() ? std::nullopt : std::optional<Entry>(it->second);
     }
 
     void Store(const std::string& kind, Entry entry)
     {
-        const std::lock_guard lock(mutex_);
-        entries_.emplace(kind, entry);
+        const std::lock_guard lock(m_mutex);
+        m_entries.emplace(kind, entry);
     }
 
 private:
-    mutable std::mutex mutex_;
-    std::map<std::string, Entry> entries_;
+    mutable std::mutex m_mutex;
+    std::map<std::string, Entry> m_entries;
 };
 
 } // namespace sonarel::gst

@@ -25,7 +25,7 @@ namespace {
 } // namespace
 
 GLibEventLoop::GLibEventLoop(GMainContext* context)
-    : context_(GRef<GMainContext>::Ref(context))
+    : m_context(GRef<GMainContext>::Ref(context))
 {
 }
 
@@ -39,15 +39,15 @@ TimerId GLibEventLoop::StartTimer(unsigned int periodMs, std::function<void()> t
     GSource* source = g_timeout_source_new(periodMs);
     auto held = std::make_unique<Tick>(std::make_shared<std::function<void()>>(std::move(tick)));
     g_source_set_callback(source, OnTimeout, held.release(), ReleaseTick);
-    const TimerId id = g_source_attach(source, context_.get());
-    timers_[id] = AttachedSource(source);
+    const TimerId id = g_source_attach(source, m_context.get());
+    m_timers[id] = AttachedSource(source);
     return id;
 }
 
 void GLibEventLoop::KillTimer(TimerId id)
 {
     // Erasing destroys the source; GLib keeps a running tick's function until it returns.
-    timers_.erase(id);
+    m_timers.erase(id);
 }
 
 } // namespace sonarel::gst

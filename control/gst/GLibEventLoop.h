@@ -24,8 +24,8 @@ public:
     void KillTimer(TimerId id) override;
 
 private:
-    GRef<GMainContext> context_;
-    std::map<TimerId, AttachedSource> timers_;
+    GRef<GMainContext> m_context;
+    std::map<TimerId, AttachedSource> m_timers;
 };
 
 } // namespace sonarel::gst

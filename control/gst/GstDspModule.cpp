@@ -81,7 +81,7 @@ HResult GstDspModule::CreateFilter(
     }
     GstElement* element = nullptr;
     dsp::IDspFilterControl* created = nullptr;
-    const HResult status = create_(&element, &created);
+    const HResult status = m_create(&element, &created);
     // Whatever the module handed over is owned here from now on, whatever its status says.
     GRef<GstElement> ownedElement = GRef<GstElement>::Adopt(element);
     std::shared_ptr<dsp::IDspFilterControl> ownedControl(created);

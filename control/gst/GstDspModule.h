@@ -25,13 +25,13 @@ private:
         void operator()(void* handle) const;
     };
     GstDspModule(std::unique_ptr<void, Closer> handle, dsp::CreateFilterFunction create)
-        : handle_(std::move(handle))
-        , create_(create)
+        : m_handle(std::move(handle))
+        , m_create(create)
     {
     }
 
-    std::unique_ptr<void, Closer> handle_;
-    dsp::CreateFilterFunction create_ = nullptr;
+    std::unique_ptr<void, Closer> m_handle;
+    dsp::CreateFilterFunction m_create = nullptr;
 };
 
 } // namespace sonarel::gst

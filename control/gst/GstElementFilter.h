@@ -10,13 +10,13 @@ namespace sonarel::gst {
 class GstElementFilter final : public IFilter {
 public:
     explicit GstElementFilter(GRef<GstElement> element)
-        : element_(std::move(element))
+        : m_element(std::move(element))
     {
     }
-    [[nodiscard]] GstElement* Element() const { return element_.get(); }
+    [[nodiscard]] GstElement* Element() const { return m_element.get(); }
 
 private:
-    GRef<GstElement> element_;
+    GRef<GstElement> m_element;
 };
 
 } // namespace sonarel::gst

@@ -18,8 +18,8 @@ std::unique_ptr<GstPlatform> GstPlatform::Create()
 }
 
 GstPlatform::GstPlatform(GRef<GMainContext> context)
-    : context_(std::move(context))
-    , eventLoop_(context_.get())
+    : m_context(std::move(context))
+    , m_eventLoop(m_context.get())
 {
 }
 
@@ -28,7 +28,7 @@ HResult GstPlatform::CreateGraph(std::unique_ptr<IFilterGraph>* graph)
     if (graph == nullptr) {
         return dsp::E_INVALIDARG_STATUS;
     }
-    *graph = GstFilterGraph::Create(context_.get());
+    *graph = GstFilterGraph::Create(m_context.get());
     return *graph ? S_OK_STATUS : E_FAIL_STATUS;
 }
 
@@ -43,7 +43,7 @@ HResult GstPlatform::CreateDeviceEnumerator(std::unique_ptr<IDeviceEnumerator>* 
 
 std::unique_ptr<IMediaDetector> GstPlatform::CreateMediaDetector()
 {
-    return std::make_unique<GstMediaDetector>(depths_);
+    return std::make_unique<GstMediaDetector>(m_depths);
 }
 
 std::unique_ptr<IDspModule> GstPlatform::LoadDspModule(const std::string& name)

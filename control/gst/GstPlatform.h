@@ -22,16 +22,16 @@ public:
     [[nodiscard]] HResult CreateDeviceEnumerator(std::unique_ptr<IDeviceEnumerator>* enumerator) override;
     [[nodiscard]] std::unique_ptr<IMediaDetector> CreateMediaDetector() override;
     [[nodiscard]] std::unique_ptr<IDspModule> LoadDspModule(const std::string& name) override;
-    [[nodiscard]] IEventLoop& EventLoop() override { return eventLoop_; }
+    [[nodiscard]] IEventLoop& EventLoop() override { return m_eventLoop; }
 
-    [[nodiscard]] GMainContext* Context() const { return context_.get(); }
+    [[nodiscard]] GMainContext* Context() const { return m_context.get(); }
 
 private:
     explicit GstPlatform(GRef<GMainContext> context);
 
-    GRef<GMainContext> context_;
-    GLibEventLoop eventLoop_;
-    std::shared_ptr<DecodedDepthCache> depths_ = std::make_shared<DecodedDepthCache>();
+    GRef<GMainContext> m_context;
+    GLibEventLoop m_eventLoop;
+    std::shared_ptr<DecodedDepthCache> m_depths = std::make_shared<DecodedDepthCache>();
 };
 
 } // namespace sonarel::gst

@@ -47,9 +47,9 @@ struct PipelineWorker::Queue {
 };
 
 PipelineWorker::PipelineWorker(GRef<GstElement> pipeline)
-    : queue_(std::make_shared<Queue>())
+    : m_queue(std::make_shared<Queue>())
 {
-    queue_->pipeline = std::move(pipeline);
+    m_queue->pipeline = std::move(pipeline);
 }
 
 PipelineWorker::~PipelineWorker()
@@ -60,30 +60,30 @@ PipelineWorker::~PipelineWorker()
 void PipelineWorker::Post(Job job)
 {
     {
-        const std::lock_guard lock(queue_->mutex);
-        if (queue_->retired) {
+        const std::lock_guard lock(m_queue->mutex);
+        if (m_queue->retired) {
             return;
         }
-        queue_->jobs.push_back(std::move(job));
-        ++queue_->unfinished;
+        m_queue->jobs.push_back(std::move(job));
+        ++m_queue->unfinished;
     }
-    if (!started_) {
-        started_ = true;
-        Start(queue_);
+    if (!m_started) {
+        m_started = true;
+        Start(m_queue);
     } else {
-        queue_->changed.notify_one();
+        m_queue->changed.notify_one();
     }
 }
 
 void PipelineWorker::Retire()
 {
     {
-        const std::lock_guard lock(queue_->mutex);
-        if (queue_->retired) {
+        const std::lock_guard lock(m_queue->mutex);
+        if (m_queue->retired) {
             return;
         }
     }
-    if (started_) {
+    if (m_started) {
         // Counted before the thread can see the retirement and finish.
         Retiring& retiring = RetiringPipelines();
         std::unique_lock lock(retiring.mutex);
@@ -91,26 +91,26 @@ void PipelineWorker::Retire()
         ++retiring.count;
     }
     {
-        const std::lock_guard lock(queue_->mutex);
-        queue_->retired = true;
-        queue_->unfinished -= static_cast<int>(queue_->jobs.size());
-        queue_->jobs.clear();
+        const std::lock_guard lock(m_queue->mutex);
+        m_queue->retired = true;
+        m_queue->unfinished -= static_cast<int>(m_queue->jobs.size());
+        m_queue->jobs.clear();
     }
-    if (started_) {
-        queue_->changed.notify_one();
+    if (m_started) {
+        m_queue->changed.notify_one();
         return;
     }
     // Never ran: nothing streams, so the pipeline goes at once.
-    if (queue_->pipeline) {
-        gst_element_set_state(queue_->pipeline.get(), GST_STATE_NULL);
-        queue_->pipeline.reset();
+    if (m_queue->pipeline) {
+        gst_element_set_state(m_queue->pipeline.get(), GST_STATE_NULL);
+        m_queue->pipeline.reset();
     }
 }
 
 bool PipelineWorker::Busy() const
 {
-    const std::lock_guard lock(queue_->mutex);
-    return queue_->unfinished > 0;
+    const std::lock_guard lock(m_queue->mutex);
+    return m_queue->unfinished > 0;
 }
 
 namespace {

@@ -46,8 +46,8 @@ private:
     // Runs one queue's jobs until it is retired, then takes its pipeline down.
     static void Run(const std::shared_ptr<Queue>& queue);
 
-    std::shared_ptr<Queue> queue_;
-    bool started_ = false;
+    std::shared_ptr<Queue> m_queue;
+    bool m_started = false;
 };
 
 } // namespace sonarel::gst

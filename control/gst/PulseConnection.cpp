@@ -74,9 +74,9 @@ bool PulseConnection::ListSinks(std::vector<PulseSinkInfo>* sinks, std::chrono::
 {
     auto listing = std::make_shared<SinkListing>();
     {
-        const PulseLock lock(loop_);
+        const PulseLock lock(m_loop);
         auto* holder = new std::shared_ptr<SinkListing>(listing);
-        pa_operation* operation = pa_context_get_sink_info_list(context_, OnSinkInfo, holder);
+        pa_operation* operation = pa_context_get_sink_info_list(m_context, OnSinkInfo, holder);
         if (operation == nullptr) {
             delete holder;
             return false;
@@ -94,7 +94,7 @@ bool PulseConnection::ListSinks(std::vector<PulseSinkInfo>* sinks, std::chrono::
 std::shared_ptr<PulseConnection> PulseConnection::Acquire(std::string* error)
 {
     const std::lock_guard lock(connectionMutex);
-    if (*current && (*current)->server_ == ServerSetting() && (*current)->IsReady()) {
+    if (*current && (*current)->m_server == ServerSetting() && (*current)->IsReady()) {
         return *current;
     }
     std::shared_ptr<PulseConnection> connection(new PulseConnection());
@@ -107,22 +107,22 @@ std::shared_ptr<PulseConnection> PulseConnection::Acquire(std::string* error)
 
 bool PulseConnection::Connect(std::string* error)
 {
-    server_ = ServerSetting();
-    loop_ = pa_threaded_mainloop_new();
-    if (loop_ == nullptr) {
+    m_server = ServerSetting();
+    m_loop = pa_threaded_mainloop_new();
+    if (m_loop == nullptr) {
         *error = "cannot create the sound server client's main loop";
         return false;
     }
-    pa_threaded_mainloop_set_name(loop_, "sonarel-pulse");
+    pa_threaded_mainloop_set_name(m_loop, "sonarel-pulse");
     pa_proplist* properties = pa_proplist_new();
     const char* application = g_get_application_name();
     pa_proplist_sets(properties, PA_PROP_APPLICATION_NAME, application != nullptr ? application : "Sonarel");
     {
-        const PulseLock lock(loop_);
-        context_ = pa_context_new_with_proplist(pa_threaded_mainloop_get_api(loop_), nullptr, properties);
+        const PulseLock lock(m_loop);
+        m_context = pa_context_new_with_proplist(pa_threaded_mainloop_get_api(m_loop), nullptr, properties);
     }
     pa_proplist_free(properties);
-    if (context_ == nullptr || pa_threaded_mainloop_start(loop_) < 0) {
+    if (m_context == nullptr || pa_threaded_mainloop_start(m_loop) < 0) {
         *error = "cannot start the sound server client";
         return false;
     }
@@ -131,12 +131,12 @@ bool PulseConnection::Connect(std::string* error)
     // hold up whoever asked.
     auto progress = std::make_shared<ConnectProgress>();
     {
-        const PulseLock lock(loop_);
-        pa_context_set_state_callback(context_, OnContextState, progress.get());
-        if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
-            pa_context_set_state_callback(context_, nullptr, nullptr);
+        const PulseLock lock(m_loop);
+        pa_context_set_state_callback(m_context, OnContextState, progress.get());
+        if (pa_context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
+            pa_context_set_state_callback(m_context, nullptr, nullptr);
             *error = std::string("cannot connect to the sound server: ")
-                + pa_strerror(pa_context_errno(context_));
+                + pa_strerror(pa_context_errno(m_context));
             return false;
         }
     }
@@ -144,11 +144,11 @@ bool PulseConnection::Connect(std::string* error)
         std::unique_lock lock(progress->mutex);
         progress->changed.wait_for(lock, CONNECT_TIMEOUT, [&] { return progress->settled; });
     }
-    const PulseLock lock(loop_);
-    pa_context_set_state_callback(context_, nullptr, nullptr);
-    if (pa_context_get_state(context_) != PA_CONTEXT_READY) {
+    const PulseLock lock(m_loop);
+    pa_context_set_state_callback(m_context, nullptr, nullptr);
+    if (pa_context_get_state(m_context) != PA_CONTEXT_READY) {
         *error
-            = std::string("cannot connect to the sound server: ") + pa_strerror(pa_context_errno(context_));
+            = std::string("cannot connect to the sound server: ") + pa_strerror(pa_context_errno(m_context));
         return false;
     }
     return true;
@@ -156,27 +156,27 @@ bool PulseConnection::Connect(std::string* error)
 
 bool PulseConnection::IsReady()
 {
-    const PulseLock lock(loop_);
-    return pa_context_get_state(context_) == PA_CONTEXT_READY;
+    const PulseLock lock(m_loop);
+    return pa_context_get_state(m_context) == PA_CONTEXT_READY;
 }
 
 PulseConnection::~PulseConnection()
 {
-    if (loop_ == nullptr) {
+    if (m_loop == nullptr) {
         return;
     }
-    if (context_ != nullptr) {
+    if (m_context != nullptr) {
         {
-            const PulseLock lock(loop_);
-            pa_context_set_state_callback(context_, nullptr, nullptr);
-            pa_context_disconnect(context_);
+            const PulseLock lock(m_loop);
+            pa_context_set_state_callback(m_context, nullptr, nullptr);
+            pa_context_disconnect(m_context);
         }
-        pa_threaded_mainloop_stop(loop_);
-        pa_context_unref(context_);
+        pa_threaded_mainloop_stop(m_loop);
+        pa_context_unref(m_context);
     } else {
-        pa_threaded_mainloop_stop(loop_);
+        pa_threaded_mainloop_stop(m_loop);
     }
-    pa_threaded_mainloop_free(loop_);
+    pa_threaded_mainloop_free(m_loop);
 }
 
 } // namespace sonarel::gst

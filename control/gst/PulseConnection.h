@@ -38,33 +38,33 @@ public:
     // does not answer within the timeout. Any thread but the loop's own.
     [[nodiscard]] bool ListSinks(std::vector<PulseSinkInfo>* sinks, std::chrono::milliseconds timeout);
 
-    [[nodiscard]] pa_threaded_mainloop* Loop() const { return loop_; }
-    [[nodiscard]] pa_context* Context() const { return context_; }
+    [[nodiscard]] pa_threaded_mainloop* Loop() const { return m_loop; }
+    [[nodiscard]] pa_context* Context() const { return m_context; }
 
 private:
     PulseConnection() = default;
     [[nodiscard]] bool Connect(std::string* error);
     [[nodiscard]] bool IsReady();
 
-    pa_threaded_mainloop* loop_ = nullptr;
-    pa_context* context_ = nullptr;
-    std::string server_; // the PULSE_SERVER value it was made for
+    pa_threaded_mainloop* m_loop = nullptr;
+    pa_context* m_context = nullptr;
+    std::string m_server; // the PULSE_SERVER value it was made for
 };
 
 // Holds the loop's lock for its lifetime.
 class PulseLock {
 public:
     explicit PulseLock(pa_threaded_mainloop* loop)
-        : loop_(loop)
+        : m_loop(loop)
     {
-        pa_threaded_mainloop_lock(loop_);
+        pa_threaded_mainloop_lock(m_loop);
     }
-    ~PulseLock() { pa_threaded_mainloop_unlock(loop_); }
+    ~PulseLock() { pa_threaded_mainloop_unlock(m_loop); }
     PulseLock(const PulseLock&) = delete;
     PulseLock& operator=(const PulseLock&) = delete;
 
 private:
-    pa_threaded_mainloop* loop_;
+    pa_threaded_mainloop* m_loop;
 };
 
 } // namespace sonarel::gst

@@ -36,10 +36,10 @@ TEST(DialogLook, PanesAndBarsHaveTheirWindowIdsAndTheControlsTheSkinsColours)
     App();
     CPlayerSettingDlg::Settings settings;
     for (int player = 0; player < CPlayerSettingDlg::PLAYER_COUNT; ++player)
-        settings[static_cast<std::size_t>(player)] = DefaultPlayerSetting(player);
+        settings[static_cast<std::size_t>(player)] = players::DefaultPlayerSetting(player);
     CPlayerSettingDlg playerSetting(nullptr, &DefaultSkin(), settings, nullptr, 0);
     CProgramDlg program(nullptr, &DefaultSkin(), nullptr);
-    CSetTimeDlg setTime(nullptr, &DefaultSkin(), TimeOfDay(8, 0, 0), TimeOfDay(0, 0, 0));
+    CSetTimeDlg setTime(nullptr, &DefaultSkin(), persist::TimeOfDay(8, 0, 0), persist::TimeOfDay(0, 0, 0));
     Open(playerSetting);
     Open(program);
     Open(setTime);

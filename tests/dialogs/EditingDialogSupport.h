@@ -19,10 +19,11 @@ public:
     struct Message {
         QString text;
         QString caption;
-        MessageIcon icon = MessageIcon::None;
+        players::MessageIcon icon = players::MessageIcon::None;
     };
 
-    void Show(QWidget* /*parent*/, const QString& text, const QString& caption, MessageIcon icon) override
+    void Show(
+        QWidget* /*parent*/, const QString& text, const QString& caption, players::MessageIcon icon) override
     {
         messages.push_back({ text, caption, icon });
     }

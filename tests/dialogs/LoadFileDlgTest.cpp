@@ -64,7 +64,7 @@ TEST(LoadFileDlg, ModelessProgressShowsEachPathAndShortensALongOneInTheMiddle)
 {
     App();
     CLoadFileDlg dialog(&DefaultSkin());
-    ILoadProgress& progress = dialog;
+    persist::ILoadProgress& progress = dialog;
     progress.Show();
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(dialog.CaptionFlags(), 0);

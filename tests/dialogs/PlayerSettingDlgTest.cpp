@@ -43,7 +43,7 @@ CPlayerSettingDlg::Settings Defaults()
 {
     CPlayerSettingDlg::Settings settings;
     for (int player = 0; player < CPlayerSettingDlg::PLAYER_COUNT; ++player)
-        settings[static_cast<std::size_t>(player)] = DefaultPlayerSetting(player);
+        settings[static_cast<std::size_t>(player)] = players::DefaultPlayerSetting(player);
     return settings;
 }
 
@@ -102,7 +102,7 @@ TEST_F(PlayerSettingDlgTest, ValuesRoundTripThroughTheControls)
 
     ClickItem(dialog.Bar(), CPlayerSettingDlg::ITEM_OK);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    const PlayerSetting& stored = dialog.Working()[0];
+    const players::PlayerSetting& stored = dialog.Working()[0];
     EXPECT_EQ(stored.Device, "Vanished Device");
     EXPECT_FLOAT_EQ(stored.Amplify, 2.5F);
     EXPECT_EQ(stored.Balance, 10000);

@@ -29,16 +29,16 @@ protected:
     RecordingMessageBox messages;
 };
 
-CalendarDate StoredDay(const QDate& date)
+persist::CalendarDate StoredDay(const QDate& date)
 {
-    return CalendarDate(static_cast<std::uint32_t>(date.year()), static_cast<std::uint32_t>(date.month()),
-        static_cast<std::uint32_t>(date.day()));
+    return persist::CalendarDate(static_cast<std::uint32_t>(date.year()),
+        static_cast<std::uint32_t>(date.month()), static_cast<std::uint32_t>(date.day()));
 }
 
-SchedulePolicy DateRange(CalendarDate begin, CalendarDate end)
+players::SchedulePolicy DateRange(persist::CalendarDate begin, persist::CalendarDate end)
 {
-    SchedulePolicy policy;
-    policy.Type = POLICY_DATE_RANGE;
+    players::SchedulePolicy policy;
+    policy.Type = players::POLICY_DATE_RANGE;
     policy.BeginDate = begin;
     policy.EndDate = end;
     return policy;
@@ -63,7 +63,7 @@ TEST_F(ProgramDlgTest, DefaultPolicyOpensWeeklyMondayToFriday)
 
 TEST_F(ProgramDlgTest, SwitchingKindsKeepsTheDayMarks)
 {
-    SchedulePolicy policy;
+    players::SchedulePolicy policy;
     policy.Week = { true, false, false, true, false, false, true }; // Sunday, Wednesday, Saturday
     CProgramDlg dialog(nullptr, &DefaultSkin(), &policy, &messages);
     Open(dialog);
@@ -82,12 +82,13 @@ TEST_F(ProgramDlgTest, SwitchingKindsKeepsTheDayMarks)
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     const std::array<bool, 7> expected { true, true, false, true, false, false, true };
     EXPECT_EQ(dialog.Policy().Week, expected);
-    EXPECT_EQ(dialog.Policy().Type, POLICY_WEEKLY);
+    EXPECT_EQ(dialog.Policy().Type, players::POLICY_WEEKLY);
 }
 
 TEST_F(ProgramDlgTest, DateRangeSwitchedToWeeklyStoresNoDays)
 {
-    const SchedulePolicy policy = DateRange(CalendarDate(2026, 3, 1), CalendarDate(2026, 3, 31));
+    const players::SchedulePolicy policy
+        = DateRange(persist::CalendarDate(2026, 3, 1), persist::CalendarDate(2026, 3, 31));
     CProgramDlg dialog(nullptr, &DefaultSkin(), &policy, &messages);
     Open(dialog);
     EXPECT_EQ(dialog.BeginPicker()->date(), QDate(2026, 3, 1));
@@ -97,7 +98,7 @@ TEST_F(ProgramDlgTest, DateRangeSwitchedToWeeklyStoresNoDays)
         EXPECT_FALSE(Checked(dialog, CProgramDlg::ITEM_MONDAY + day));
     ClickItem(dialog.Bar(), CProgramDlg::ITEM_OK);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(dialog.Policy().Type, POLICY_WEEKLY);
+    EXPECT_EQ(dialog.Policy().Type, players::POLICY_WEEKLY);
     EXPECT_EQ(dialog.Policy().Week, (std::array<bool, 7> {}));
     EXPECT_TRUE(messages.messages.empty());
 }
@@ -109,14 +110,15 @@ TEST_F(ProgramDlgTest, WeeklySwitchedToDateRangeStoresTodayAsOneDay)
     ClickItem(dialog.Panel(), CProgramDlg::ITEM_DATE_RANGE);
     ClickItem(dialog.Bar(), CProgramDlg::ITEM_OK);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(dialog.Policy().Type, POLICY_DATE_RANGE);
-    EXPECT_EQ(dialog.Policy().BeginDate, CalendarDate::Today());
-    EXPECT_EQ(dialog.Policy().EndDate, CalendarDate::Today());
+    EXPECT_EQ(dialog.Policy().Type, players::POLICY_DATE_RANGE);
+    EXPECT_EQ(dialog.Policy().BeginDate, persist::CalendarDate::Today());
+    EXPECT_EQ(dialog.Policy().EndDate, persist::CalendarDate::Today());
 }
 
 TEST_F(ProgramDlgTest, EndBeforeBeginIsRefusedAndTheDialogStays)
 {
-    const SchedulePolicy policy = DateRange(CalendarDate(2026, 5, 10), CalendarDate(2026, 5, 10));
+    const players::SchedulePolicy policy
+        = DateRange(persist::CalendarDate(2026, 5, 10), persist::CalendarDate(2026, 5, 10));
     CProgramDlg dialog(nullptr, &DefaultSkin(), &policy, &messages);
     Open(dialog);
     dialog.EndPicker()->setDate(QDate(2026, 5, 9));
@@ -124,20 +126,21 @@ TEST_F(ProgramDlgTest, EndBeforeBeginIsRefusedAndTheDialogStays)
     ASSERT_EQ(messages.messages.size(), 1U);
     EXPECT_EQ(messages.messages[0].text,
         QStringLiteral("The start date must be less than or equal to the end date!"));
-    EXPECT_EQ(messages.messages[0].icon, MessageIcon::None);
+    EXPECT_EQ(messages.messages[0].icon, players::MessageIcon::None);
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(dialog.Policy(), policy);
 
     dialog.EndPicker()->setDate(QDate(2026, 5, 10));
     ClickItem(dialog.Bar(), CProgramDlg::ITEM_OK);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(dialog.Policy().BeginDate, CalendarDate(2026, 5, 10));
-    EXPECT_EQ(dialog.Policy().EndDate, CalendarDate(2026, 5, 10));
+    EXPECT_EQ(dialog.Policy().BeginDate, persist::CalendarDate(2026, 5, 10));
+    EXPECT_EQ(dialog.Policy().EndDate, persist::CalendarDate(2026, 5, 10));
 }
 
 TEST_F(ProgramDlgTest, ResetRestoresThePolicyAsOpened)
 {
-    const SchedulePolicy policy = DateRange(CalendarDate(2026, 1, 2), CalendarDate(2026, 2, 3));
+    const players::SchedulePolicy policy
+        = DateRange(persist::CalendarDate(2026, 1, 2), persist::CalendarDate(2026, 2, 3));
     CProgramDlg dialog(nullptr, &DefaultSkin(), &policy, &messages);
     Open(dialog);
     dialog.BeginPicker()->setDate(QDate(2026, 1, 20));
@@ -152,10 +155,10 @@ TEST_F(ProgramDlgTest, ResetRestoresThePolicyAsOpened)
 TEST_F(ProgramDlgTest, DaysOffAreAddedMarkedYearlyRemovedAndShownComingFirst)
 {
     const QDate today = QDate::currentDate();
-    SchedulePolicy policy;
+    players::SchedulePolicy policy;
     // A holiday that has passed, one still to come and Christmas every year.
     policy.DaysOff = { { StoredDay(today.addDays(-40)), false }, { StoredDay(today.addDays(30)), false },
-        { CalendarDate(2020, 12, 25), true } };
+        { persist::CalendarDate(2020, 12, 25), true } };
     CProgramDlg dialog(nullptr, &DefaultSkin(), &policy, &messages);
     Open(dialog);
     QTreeWidget* list = dialog.DaysOffList();
@@ -183,13 +186,14 @@ TEST_F(ProgramDlgTest, DaysOffAreAddedMarkedYearlyRemovedAndShownComingFirst)
     ClickItem(dialog.Bar(), CProgramDlg::ITEM_OK);
 
     ASSERT_EQ(dialog.Policy().DaysOff.size(), 3u);
-    EXPECT_EQ(dialog.Policy().DaysOff[0], (DayOff { StoredDay(today.addDays(30)), false }));
-    EXPECT_EQ(dialog.Policy().DaysOff[2], (DayOff { StoredDay(today.addDays(1)), true }));
+    EXPECT_EQ(dialog.Policy().DaysOff[0], (players::DayOff { StoredDay(today.addDays(30)), false }));
+    EXPECT_EQ(dialog.Policy().DaysOff[2], (players::DayOff { StoredDay(today.addDays(1)), true }));
 }
 
 TEST_F(ProgramDlgTest, UnshowableStoredDateShowsToday)
 {
-    const SchedulePolicy policy = DateRange(CalendarDate("2026-13-40"), CalendarDate(2026, 2, 3));
+    const players::SchedulePolicy policy
+        = DateRange(persist::CalendarDate("2026-13-40"), persist::CalendarDate(2026, 2, 3));
     CProgramDlg dialog(nullptr, &DefaultSkin(), &policy, &messages);
     Open(dialog);
     EXPECT_EQ(dialog.BeginPicker()->date(), QDate::currentDate());

@@ -21,7 +21,8 @@ protected:
 
 TEST_F(SetTimeDlgTest, EarlierThanTheEarliestIsRefusedAndThePickerRestored)
 {
-    CSetTimeDlg dialog(nullptr, &DefaultSkin(), TimeOfDay(9, 30, 0), TimeOfDay(8, 0, 1), &messages);
+    CSetTimeDlg dialog(
+        nullptr, &DefaultSkin(), persist::TimeOfDay(9, 30, 0), persist::TimeOfDay(8, 0, 1), &messages);
     Open(dialog);
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Set Begin Time"));
     EXPECT_EQ(dialog.TimePicker()->time(), QTime(9, 30, 0));
@@ -33,30 +34,32 @@ TEST_F(SetTimeDlgTest, EarlierThanTheEarliestIsRefusedAndThePickerRestored)
     EXPECT_EQ(
         messages.messages[0].text, QStringLiteral("Begin time should be greater than or equal 08:00:01"));
     EXPECT_EQ(messages.messages[0].caption, QStringLiteral("Set Begin Time"));
-    EXPECT_EQ(messages.messages[0].icon, MessageIcon::Information);
+    EXPECT_EQ(messages.messages[0].icon, players::MessageIcon::Information);
     EXPECT_EQ(dialog.TimePicker()->time(), QTime(9, 30, 0));
     EXPECT_TRUE(dialog.isVisible());
 
     dialog.TimePicker()->setTime(QTime(8, 0, 1));
     ClickItem(dialog.Bar(), CSetTimeDlg::ITEM_OK);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(dialog.Result(), TimeOfDay(8, 0, 1));
+    EXPECT_EQ(dialog.Result(), persist::TimeOfDay(8, 0, 1));
 }
 
 TEST_F(SetTimeDlgTest, UnchangedOkReturnsTheCurrentBegin)
 {
-    CSetTimeDlg dialog(nullptr, &DefaultSkin(), TimeOfDay(12, 0, 5), TimeOfDay(0, 0, 1), &messages);
+    CSetTimeDlg dialog(
+        nullptr, &DefaultSkin(), persist::TimeOfDay(12, 0, 5), persist::TimeOfDay(0, 0, 1), &messages);
     Open(dialog);
     ClickItem(dialog.Bar(), CSetTimeDlg::ITEM_OK);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(dialog.Result(), TimeOfDay(12, 0, 5));
+    EXPECT_EQ(dialog.Result(), persist::TimeOfDay(12, 0, 5));
     EXPECT_TRUE(messages.messages.empty());
 }
 
 TEST_F(SetTimeDlgTest, NowBeforeTheEarliestIsRefusedLikeAnyEntry)
 {
     // No time of day reaches 24:00:00.
-    CSetTimeDlg dialog(nullptr, &DefaultSkin(), TimeOfDay(1, 2, 3), TimeOfDay(24, 0, 0), &messages);
+    CSetTimeDlg dialog(
+        nullptr, &DefaultSkin(), persist::TimeOfDay(1, 2, 3), persist::TimeOfDay(24, 0, 0), &messages);
     Open(dialog);
     ClickItem(dialog.Bar(), CSetTimeDlg::ITEM_NOW);
     ClickItem(dialog.Bar(), CSetTimeDlg::ITEM_OK);

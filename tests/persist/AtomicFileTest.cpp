@@ -60,17 +60,17 @@ protected:
 TEST_F(AtomicFile, CreatesAndReplacesFiles)
 {
     const std::string path = PathOf("Tessaly.cfg");
-    ASSERT_TRUE(WriteFileAtomically(path, std::string("first\0with nul", 14)));
+    ASSERT_TRUE(persist::WriteFileAtomically(path, std::string("first\0with nul", 14)));
     EXPECT_EQ(Read(path), std::string("first\0with nul", 14));
     const mode_t mask = umask(0);
     umask(mask);
     EXPECT_EQ(ModeOf(path), 0666 & ~mask);
 
     ASSERT_EQ(chmod(path.c_str(), 0640), 0);
-    ASSERT_TRUE(WriteFileAtomically(path, "second"));
+    ASSERT_TRUE(persist::WriteFileAtomically(path, "second"));
     EXPECT_EQ(Read(path), "second");
     EXPECT_EQ(ModeOf(path), 0640u);
-    ASSERT_TRUE(WriteFileAtomically(path, ""));
+    ASSERT_TRUE(persist::WriteFileAtomically(path, ""));
     EXPECT_EQ(Read(path), "");
     EXPECT_EQ(Names(), std::set<std::string> { "Tessaly.cfg" });
 }
@@ -78,19 +78,19 @@ TEST_F(AtomicFile, CreatesAndReplacesFiles)
 TEST_F(AtomicFile, ReplacesTheFileBehindASymbolicLink)
 {
     const std::string real = PathOf("real.cfg");
-    ASSERT_TRUE(WriteFileAtomically(real, "old"));
+    ASSERT_TRUE(persist::WriteFileAtomically(real, "old"));
     fs::create_symlink(real, PathOf("link.cfg"));
-    ASSERT_TRUE(WriteFileAtomically(PathOf("link.cfg"), "new"));
+    ASSERT_TRUE(persist::WriteFileAtomically(PathOf("link.cfg"), "new"));
     EXPECT_TRUE(fs::is_symlink(PathOf("link.cfg")));
     EXPECT_EQ(Read(real), "new");
 }
 
 TEST_F(AtomicFile, RefusesTargetsThatCannotBeWritten)
 {
-    EXPECT_FALSE(WriteFileAtomically(PathOf("missing/a.cfg"), "x"));
-    EXPECT_FALSE(WriteFileAtomically("", "x"));
+    EXPECT_FALSE(persist::WriteFileAtomically(PathOf("missing/a.cfg"), "x"));
+    EXPECT_FALSE(persist::WriteFileAtomically("", "x"));
     fs::create_directory(PathOf("dir"));
-    EXPECT_FALSE(WriteFileAtomically(PathOf("dir"), "x"));
+    EXPECT_FALSE(persist::WriteFileAtomically(PathOf("dir"), "x"));
     EXPECT_TRUE(fs::is_directory(PathOf("dir")));
     EXPECT_EQ(Names(), std::set<std::string> { "dir" });
 }
@@ -100,10 +100,10 @@ TEST_F(AtomicFile, ReadOnlyFolderKeepsTheOldFile)
     if (geteuid() == 0)
         GTEST_SKIP() << "root may write into read-only folders";
     const std::string path = PathOf("a.cfg");
-    ASSERT_TRUE(WriteFileAtomically(path, "old content"));
+    ASSERT_TRUE(persist::WriteFileAtomically(path, "old content"));
     fs::permissions(m_dir, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
         fs::perm_options::remove);
-    EXPECT_FALSE(WriteFileAtomically(path, "new content"));
+    EXPECT_FALSE(persist::WriteFileAtomically(path, "new content"));
     EXPECT_EQ(Read(path), "old content");
     EXPECT_EQ(Names(), std::set<std::string> { "a.cfg" });
 }
@@ -113,7 +113,7 @@ TEST_F(AtomicFile, WriteThatFailsHalfwayKeepsTheOldFile)
     // A file size limit makes the write fail part of the way through, as a full disk would.
     const std::string path = PathOf("a.cfg");
     const std::string old(100, 'o');
-    ASSERT_TRUE(WriteFileAtomically(path, old));
+    ASSERT_TRUE(persist::WriteFileAtomically(path, old));
 
     rlimit saved {};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
@@ -121,7 +121,7 @@ TEST_F(AtomicFile, WriteThatFailsHalfwayKeepsTheOldFile)
     rlimit limited = saved;
     limited.rlim_cur = 50;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
-    const bool written = WriteFileAtomically(path, std::string(1000, 'n'));
+    const bool written = persist::WriteFileAtomically(path, std::string(1000, 'n'));
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previousHandler);
 

@@ -31,11 +31,11 @@ std::set<std::string> NamesIn(const fs::path& folder)
 
 TEST(DailyLogFile, DaysAndTheirNames)
 {
-    const DailyLogFile log("/var/log/site", "Tessaly-", 31);
+    const persist::DailyLogFile log("/var/log/site", "Tessaly-", 31);
     EXPECT_EQ(log.PathOf({ 2026, 6, 3 }), "/var/log/site/Tessaly-2026-06-03.log");
     struct Case {
         const char* name;
-        LogDay day;
+        persist::LogDay day;
     };
     const Case names[] = {
         { "Tessaly-2026-06-03.log", { 2026, 6, 3 } },
@@ -58,7 +58,7 @@ TEST(DailyLogFile, DaysAndTheirNames)
         { "2024-03-30", { 2024, 2, 29 } },
         { "2027-01-15", { 2026, 12, 16 } },
     };
-    const LogDay days[] = { { 2026, 6, 3 }, { 2026, 3, 1 }, { 2024, 3, 30 }, { 2027, 1, 15 } };
+    const persist::LogDay days[] = { { 2026, 6, 3 }, { 2026, 3, 1 }, { 2024, 3, 30 }, { 2027, 1, 15 } };
     for (std::size_t i = 0; i < std::size(kept); ++i)
         EXPECT_EQ(log.FirstKeptDay(days[i]), kept[i].day) << kept[i].name;
 }
@@ -72,7 +72,7 @@ TEST(DailyLogFile, LinesGoToTheirDaysFileAndFilesOlderThanTheKeptDaysGo)
              "Tessaly.cfg", "Other-2020-01-01.log", "Tessaly-notes.log" })
         std::ofstream(folder / name) << "old\n";
 
-    DailyLogFile log(folder.string(), "Tessaly-", 31);
+    persist::DailyLogFile log(folder.string(), "Tessaly-", 31);
     EXPECT_TRUE(log.Append({ 2026, 6, 3 }, "first"));
     EXPECT_TRUE(log.Append({ 2026, 6, 3 }, "second"));
     EXPECT_EQ(ReadText(folder / "Tessaly-2026-06-03.log"), "first\nsecond\n");

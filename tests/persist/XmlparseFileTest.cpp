@@ -55,11 +55,11 @@ protected:
 
 TEST_F(XmlparseFile, SaveWritesTheHeaderThenTheTextAsIs)
 {
-    CXmlparse empty;
+    persist::CXmlparse empty;
     ASSERT_TRUE(empty.Save(PathOf("empty.xml")));
     EXPECT_EQ(Read(PathOf("empty.xml")), kHeader);
 
-    CXmlparse xml;
+    persist::CXmlparse xml;
     ASSERT_TRUE(xml.AddElement("KVProgram"));
     ASSERT_TRUE(xml.SetAttribute("Name", "Grüße & <more>"));
     ASSERT_TRUE(xml.EnterElement());
@@ -69,7 +69,7 @@ TEST_F(XmlparseFile, SaveWritesTheHeaderThenTheTextAsIs)
         std::string(kHeader)
             + "<KVProgram Name=\"Grüße &amp; &lt;more&gt;\">\r\n<File/>\r\n</KVProgram>\r\n");
 
-    CXmlparse loaded;
+    persist::CXmlparse loaded;
     ASSERT_TRUE(loaded.Load(PathOf("list.xml")));
     ASSERT_TRUE(loaded.FindElement("KVProgram"));
     EXPECT_EQ(loaded.GetAttribute("Name"), "Grüße & <more>");
@@ -77,7 +77,7 @@ TEST_F(XmlparseFile, SaveWritesTheHeaderThenTheTextAsIs)
 
 TEST_F(XmlparseFile, SaveRepairsTextThatIsNotUtf8)
 {
-    CXmlparse xml;
+    persist::CXmlparse xml;
     ASSERT_TRUE(xml.SetText("<a x=\"\xE9t\xE9\"/>"));
     ASSERT_TRUE(xml.Save(PathOf("a.xml")));
     EXPECT_EQ(Read(PathOf("a.xml")), std::string(kHeader) + "<a x=\"\xEF\xBF\xBDt\xEF\xBF\xBD\"/>");
@@ -88,7 +88,7 @@ TEST_F(XmlparseFile, LoadsUtf16LeWithByteOrderMark)
     // U+1F3B5 as a surrogate pair, then an unpaired high and an unpaired low surrogate.
     const std::u16string text = u"<r a=\"\u00E9\U0001F3B5\xD800x\xDC00\">text</r>";
     const std::string path = Write("utf16.xml", Utf16Le(text));
-    CXmlparse xml;
+    persist::CXmlparse xml;
     ASSERT_TRUE(xml.Load(path)) << xml.GetLastError();
     ASSERT_TRUE(xml.FindElement("r"));
     EXPECT_EQ(xml.GetAttribute("a"), "\u00E9\U0001F3B5\uFFFDx\uFFFD");
@@ -98,7 +98,7 @@ TEST_F(XmlparseFile, LoadsUtf16LeWithByteOrderMark)
 TEST_F(XmlparseFile, LoadRepairsUtf8AndDropsItsByteOrderMark)
 {
     const std::string path = Write("bad.xml", "\xEF\xBB\xBF<r a=\"x\xC3(\xF0\x9F\x8E\"/>");
-    CXmlparse xml;
+    persist::CXmlparse xml;
     ASSERT_TRUE(xml.Load(path));
     EXPECT_EQ(xml.GetText(), "<r a=\"x\xEF\xBF\xBD(\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\"/>");
 }
@@ -114,7 +114,7 @@ TEST_F(XmlparseFile, LoadRefusesFilesThatLostMostOfTheirText)
         bytes += std::string(100 - bytes.size(), 'x');
         return bytes;
     };
-    CXmlparse xml;
+    persist::CXmlparse xml;
     EXPECT_FALSE(xml.Load(Write("short.xml", fileWithNulAt(29))));
     EXPECT_TRUE(xml.Load(Write("enough.xml", fileWithNulAt(30))));
 
@@ -125,7 +125,7 @@ TEST_F(XmlparseFile, LoadRefusesFilesThatLostMostOfTheirText)
 
 TEST_F(XmlparseFile, LoadFailsWithoutText)
 {
-    CXmlparse xml;
+    persist::CXmlparse xml;
     EXPECT_FALSE(xml.Load(PathOf("missing.xml")));
     EXPECT_FALSE(xml.Load(Write("empty.xml", "")));
     EXPECT_FALSE(xml.Load(Write("bom-only.xml", "\xFF\xFE")));
@@ -136,7 +136,7 @@ TEST_F(XmlparseFile, LoadFailsWithoutText)
 
 TEST_F(XmlparseFile, SaveFailsForTargetsThatCannotBeWritten)
 {
-    CXmlparse xml;
+    persist::CXmlparse xml;
     ASSERT_TRUE(xml.SetText("<r/>"));
     EXPECT_FALSE(xml.Save(PathOf("no-such-folder/a.xml")));
     fs::create_directory(PathOf("folder"));

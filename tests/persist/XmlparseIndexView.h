@@ -11,7 +11,7 @@
 // edits keep up to date agree with what parsing the edited text again gives.
 struct XmlparseIndexView {
     // Every element in document order: depth and the four offsets.
-    static std::vector<std::array<std::int32_t, 5>> Elements(const CXmlparse& xml)
+    static std::vector<std::array<std::int32_t, 5>> Elements(const persist::CXmlparse& xml)
     {
         std::vector<std::array<std::int32_t, 5>> out;
         const auto& elems = xml.m_aElems;
@@ -36,9 +36,9 @@ struct XmlparseIndexView {
     }
 
     // Empty when the index matches a fresh parse of the text, else what differs.
-    static std::string Mismatch(const CXmlparse& xml)
+    static std::string Mismatch(const persist::CXmlparse& xml)
     {
-        CXmlparse fresh;
+        persist::CXmlparse fresh;
         if (!fresh.SetText(xml.GetText()))
             return "the text no longer parses: " + fresh.GetLastError();
         const auto edited = Elements(xml);

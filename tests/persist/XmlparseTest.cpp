@@ -12,14 +12,14 @@ namespace {
 
 using namespace std::string_literals;
 
-void ExpectIndexMatchesText(const CXmlparse& edited)
+void ExpectIndexMatchesText(const persist::CXmlparse& edited)
 {
     EXPECT_EQ(XmlparseIndexView::Mismatch(edited), "") << edited.GetText();
 }
 
 TEST(XmlparseBuild, WritesOneElementPerLineWithCrLf)
 {
-    CXmlparse xml;
+    persist::CXmlparse xml;
     ASSERT_TRUE(xml.AddElement("R"));
     ASSERT_TRUE(xml.SetAttribute("V", "1"));
     ASSERT_TRUE(xml.EnterElement());
@@ -36,7 +36,7 @@ TEST(XmlparseBuild, WritesOneElementPerLineWithCrLf)
 
 TEST(XmlparseBuild, SecondRootAndBadNamesAreRefused)
 {
-    CXmlparse xml;
+    persist::CXmlparse xml;
     EXPECT_FALSE(xml.EnterElement());
     ASSERT_TRUE(xml.AddElement("R"));
     EXPECT_FALSE(xml.AddElement("S"));
@@ -51,7 +51,7 @@ TEST(XmlparseBuild, SecondRootAndBadNamesAreRefused)
 
 TEST(XmlparseBuild, AddingToEmptyAndBareElementsOpensThem)
 {
-    CXmlparse xml;
+    persist::CXmlparse xml;
     ASSERT_TRUE(xml.SetText("<P a=\"1\"/>"));
     ASSERT_TRUE(xml.FindElement("P"));
     ASSERT_TRUE(xml.EnterElement());
@@ -76,7 +76,7 @@ TEST(XmlparseBuild, AddingToEmptyAndBareElementsOpensThem)
 
 TEST(XmlparseBuild, EditsInsideAParsedDocumentKeepTheIndexInStep)
 {
-    CXmlparse xml;
+    persist::CXmlparse xml;
     ASSERT_TRUE(
         xml.SetText("<?xml version=\"1.0\"?>\r\n<KVConfig>\r\n"
                     "<Player Name=\"one\">\r\n<File Path=\"a\"/>\r\n<File Path=\"b\"/>\r\n</Player>\r\n"
@@ -110,7 +110,7 @@ TEST(XmlparseBuild, EditsInsideAParsedDocumentKeepTheIndexInStep)
 
 TEST(XmlparseBuild, SetAttributeReplacesOnlyTheQuotedValue)
 {
-    CXmlparse xml;
+    persist::CXmlparse xml;
     ASSERT_TRUE(xml.SetText("<a x = 'old' y=\"2\"/>"));
     ASSERT_TRUE(xml.FindElement("a"));
     ASSERT_TRUE(xml.SetAttribute("x", "n'ew"));
@@ -131,7 +131,7 @@ TEST(XmlparseBuild, ValueThatRunsPastTheTagIsNotRewritten)
 {
     // The value's closing quote is missing, so the value would run to the end of the text;
     // writing over it would destroy the rest of the document.
-    CXmlparse xml;
+    persist::CXmlparse xml;
     const std::string text = "<a x=\"v></a>";
     ASSERT_TRUE(xml.SetText(text));
     ASSERT_TRUE(xml.FindElement("a"));
@@ -143,13 +143,13 @@ TEST(XmlparseBuild, ValueThatRunsPastTheTagIsNotRewritten)
 TEST(XmlparseBuild, AttributeValuesRoundTrip)
 {
     const std::string value = "Tom & Jerry's <\"best\"> — Grüße, 日本語 & more &amp;";
-    CXmlparse xml;
+    persist::CXmlparse xml;
     ASSERT_TRUE(xml.AddElement("Root"));
     ASSERT_TRUE(xml.SetAttribute("Title", value));
     EXPECT_NE(xml.GetText().find("Tom &amp; Jerry&apos;s &lt;&quot;best&quot;&gt; — Grüße, 日本語 &amp; more "
                                  "&amp;amp;"),
         std::string::npos);
-    CXmlparse again;
+    persist::CXmlparse again;
     ASSERT_TRUE(again.SetText(xml.GetText()));
     ASSERT_TRUE(again.FindElement("Root"));
     EXPECT_EQ(again.GetAttribute("Title"), value);
@@ -183,7 +183,7 @@ TEST(XmlparseParse, EveryErrorHasItsMessage)
         { "<a></a x", "End tag not completed for element a" },
     };
     for (const Case& c : cases) {
-        CXmlparse xml;
+        persist::CXmlparse xml;
         EXPECT_FALSE(xml.SetText(c.text)) << c.text;
         EXPECT_EQ(xml.GetLastError(), c.message) << c.text;
         // The text stays, the index is empty.
@@ -194,7 +194,7 @@ TEST(XmlparseParse, EveryErrorHasItsMessage)
 
 TEST(XmlparseParse, QuietFailuresAndStickyMessage)
 {
-    CXmlparse xml;
+    persist::CXmlparse xml;
     EXPECT_FALSE(xml.SetText(""));
     EXPECT_FALSE(xml.SetText(nullptr));
     EXPECT_EQ(xml.GetLastError(), "");
@@ -219,7 +219,7 @@ TEST(XmlparseParse, SkipsPrologueCommentsAndDeclarations)
                              "<KVConfig><?pi inside ?><![CDATA[<Player Name=\"fake\"/>]]>"
                              "<Player Name=\"real\"/><!-- <Player/> --></KVConfig x>\n"
                              "trailing <junk that is never read";
-    CXmlparse xml;
+    persist::CXmlparse xml;
     ASSERT_TRUE(xml.SetText(text)) << xml.GetLastError();
     ASSERT_TRUE(xml.FindElement("KVConfig"));
     ASSERT_TRUE(xml.EnterElement());
@@ -230,7 +230,7 @@ TEST(XmlparseParse, SkipsPrologueCommentsAndDeclarations)
 
 TEST(XmlparseParse, NamesMatchOnlyWhole)
 {
-    CXmlparse xml;
+    persist::CXmlparse xml;
     ASSERT_TRUE(xml.SetText("<r><Files/><File a=\"1\"/><Fil/></r>"));
     ASSERT_TRUE(xml.FindElement("r"));
     ASSERT_TRUE(xml.EnterElement());
@@ -245,7 +245,7 @@ TEST(XmlparseParse, NamesMatchOnlyWhole)
 
 TEST(XmlparseParse, SurvivesNulBytesAndBrokenUtf8)
 {
-    CXmlparse xml;
+    persist::CXmlparse xml;
     const std::string withNul = "<a x=\"1\0002\">t\0ext</a>"s;
     ASSERT_TRUE(xml.SetText(withNul));
     ASSERT_TRUE(xml.FindElement("a"));
@@ -258,7 +258,7 @@ TEST(XmlparseParse, SurvivesNulBytesAndBrokenUtf8)
     EXPECT_EQ(xml.GetElementText(), "\xE6");
 
     for (const char* broken : { "<a x=\"\xE6", "<\xF0\x9F", "<a>\xC3", "<a \xE6\x97", "<\xFF\xFE/>" }) {
-        CXmlparse any;
+        persist::CXmlparse any;
         any.SetText(broken);
         any.FindElement();
         (void)any.GetAttribute("x");
@@ -274,7 +274,7 @@ TEST(XmlparseParse, DeepNestingDoesNotExhaustTheStack)
         text += "<d>";
     for (int i = 0; i < depth; ++i)
         text += "</d>";
-    CXmlparse xml;
+    persist::CXmlparse xml;
     ASSERT_TRUE(xml.SetText(text));
     int levels = 0;
     while (xml.FindElement("d") && xml.EnterElement())
@@ -288,10 +288,10 @@ TEST(XmlparseParse, DeepNestingDoesNotExhaustTheStack)
 TEST(XmlparseParse, RefusesTextsBeyondThirtyTwoBitOffsets)
 {
     // Reserved but never touched: the length alone must be refused.
-    const std::size_t size = CXmlparse::kMaxTextLength + 1;
+    const std::size_t size = persist::CXmlparse::kMaxTextLength + 1;
     void* memory = mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
     ASSERT_NE(memory, MAP_FAILED);
-    CXmlparse xml;
+    persist::CXmlparse xml;
     EXPECT_FALSE(xml.SetText(std::string_view(static_cast<const char*>(memory), size)));
     EXPECT_EQ(xml.GetLastError(), "Document too large");
     EXPECT_EQ(xml.GetText(), "");
@@ -300,7 +300,7 @@ TEST(XmlparseParse, RefusesTextsBeyondThirtyTwoBitOffsets)
 
 TEST(XmlparseRead, AttributesNeedQuotesAndOneEquals)
 {
-    CXmlparse xml;
+    persist::CXmlparse xml;
     ASSERT_TRUE(xml.SetText("<a q=1 r = '1' s=\"&lt;b&gt; &foo;\" t==\"2\" u \"3\" xy=\"4\" />"));
     ASSERT_TRUE(xml.FindElement("a"));
     EXPECT_EQ(xml.GetAttribute("q"), "");
@@ -321,7 +321,7 @@ TEST(XmlparseRead, AttributesNeedQuotesAndOneEquals)
 
 TEST(XmlparseRead, ElementTextAndCdata)
 {
-    CXmlparse xml;
+    persist::CXmlparse xml;
     ASSERT_TRUE(xml.SetText("<r><t> a &amp; b &lt;&gt; &am</t><c>\n  <![CDATA[x &amp; <y>]]> tail</c>"
                             "<e/><p><k/></p><s></s><short><![CDATA[]]></short></r>"));
     ASSERT_TRUE(xml.FindElement("r"));
@@ -343,7 +343,7 @@ TEST(XmlparseRead, ElementTextAndCdata)
 
 TEST(XmlparseRead, CursorEntersLeavesAndResumes)
 {
-    CXmlparse xml;
+    persist::CXmlparse xml;
     ASSERT_TRUE(xml.SetText("<r><a n=\"1\"/><b n=\"2\"><c n=\"3\"/><c n=\"4\"/></b><a n=\"5\"/></r>"));
     EXPECT_FALSE(xml.LeaveElement());
     EXPECT_FALSE(xml.EnterElement());
@@ -370,7 +370,7 @@ TEST(XmlparseRead, CursorEntersLeavesAndResumes)
 
 TEST(XmlparseRead, MultiByteNamesAndValues)
 {
-    CXmlparse xml;
+    persist::CXmlparse xml;
     ASSERT_TRUE(xml.SetText("<Liste><Größe Wert=\"日本語\" Ключ='значение'>Ünïcødé 🎵</Größe>"
                             "<Größer/></Liste>"));
     ASSERT_TRUE(xml.FindElement("Liste"));

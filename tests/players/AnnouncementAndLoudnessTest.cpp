@@ -17,27 +17,27 @@ using ::testing::ElementsAre;
 
 TEST(DuckTargets, TheLargestReductionOfTheRunningAnnouncersOnTheSameDevice)
 {
-    Players players;
-    const auto set = [&](int player, const char* device, std::int32_t duck, PlayerState state) {
+    players::Players players;
+    const auto set = [&](int player, const char* device, std::int32_t duck, players::PlayerState state) {
         players.Slot(player).Setting.Device = device;
         players.Slot(player).Setting.DuckDb = duck;
         players.Slot(player).State = state;
     };
-    set(0, "Zone 1 (zone1)", 0, PLAYER_RUNNING); // music
-    set(1, "Zone 1 (zone1)", 12, PLAYER_RUNNING); // an announcement
-    set(2, "Zone 1 (zone1)", 18, PLAYER_RUNNING); // a louder one at the same time
-    set(3, "Zone 1 (zone1)", 24, PLAYER_PAUSED); // paused: it does not sound
-    set(4, "Zone 2 (zone2)", 0, PLAYER_RUNNING); // another zone
-    set(5, "", 30, PLAYER_STOPPED);
-    set(6, "", 0, PLAYER_RUNNING);
-    EXPECT_THAT(DuckTargets(players), ElementsAre(18, 18, 12, 18, 0, 0, 0, 0));
+    set(0, "Zone 1 (zone1)", 0, players::PLAYER_RUNNING); // music
+    set(1, "Zone 1 (zone1)", 12, players::PLAYER_RUNNING); // an announcement
+    set(2, "Zone 1 (zone1)", 18, players::PLAYER_RUNNING); // a louder one at the same time
+    set(3, "Zone 1 (zone1)", 24, players::PLAYER_PAUSED); // paused: it does not sound
+    set(4, "Zone 2 (zone2)", 0, players::PLAYER_RUNNING); // another zone
+    set(5, "", 30, players::PLAYER_STOPPED);
+    set(6, "", 0, players::PLAYER_RUNNING);
+    EXPECT_THAT(players::DuckTargets(players), ElementsAre(18, 18, 12, 18, 0, 0, 0, 0));
 
-    players.Slot(5).State = PLAYER_RUNNING; // the default device is one device too
-    EXPECT_EQ(DuckTargets(players)[6], 30);
-    EXPECT_EQ(DuckTargets(players)[7], 30);
+    players.Slot(5).State = players::PLAYER_RUNNING; // the default device is one device too
+    EXPECT_EQ(players::DuckTargets(players)[6], 30);
+    EXPECT_EQ(players::DuckTargets(players)[7], 30);
 }
 
-class FixedGains final : public ILoudnessGains {
+class FixedGains final : public players::ILoudnessGains {
 public:
     std::map<std::string, double> gains;
     [[nodiscard]] std::optional<double> GainDb(const std::string& path) const override

@@ -14,7 +14,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class MsClock final : public IClock {
+class MsClock final : public players::IClock {
 public:
     std::int64_t ms = 0;
 
@@ -44,11 +44,11 @@ TEST(AsRunLog, EachLineTellsWhenToTheMillisecondWhichPlayerAndDeviceWhatFileAndW
     const std::unique_ptr<std::FILE, FileCloser> mirror(std::tmpfile());
     ASSERT_TRUE(mirror);
 
-    Players players;
+    players::Players players;
     players.Slot(2).Setting.Name = "Terrace";
     players.Slot(2).Setting.Device = "Zone 3 (zone3)";
     MsClock clock;
-    AsRunLog log(players, clock, folder.string(), mirror.get());
+    players::AsRunLog log(players, clock, folder.string(), mirror.get());
     clock.ms = static_cast<std::int64_t>(June3(10, 0, 0)) * 1000 + 4;
     log.Write(2, "/srv/audio/news.mp3", "started");
     clock.ms = static_cast<std::int64_t>(June3(23, 59, 59)) * 1000 + 999;

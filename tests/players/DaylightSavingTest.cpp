@@ -36,7 +36,7 @@ protected:
     {
         // Without the zone's rules the clock would read UTC and the test would prove nothing.
         ASSERT_EQ(LocalTime(2026, 1, 15, 12, 0, 0), 1768474800) << "the Europe/Berlin time zone is missing";
-        for (PlayerSlot& slot : h.players)
+        for (players::PlayerSlot& slot : h.players)
             slot.Policy.Week.fill(true);
         h.control.logCalls = false;
         h.view.logCalls = false;
@@ -74,7 +74,7 @@ TEST_F(DaylightSavingTest, RowsInTheSkippedHourDoNotPlayAndARowRunningIntoItIsCu
     h.Place(0, "/zone/after.mp3", 60'000, "03:05:00");
     // Another player's row wholly inside the skipped hour.
     h.Place(1, "/zone/gone.mp3", 30 * 60'000, "02:15:00");
-    for (const PlayListEntry& row : h.players.Slot(0).List.Rows())
+    for (const players::PlayListEntry& row : h.players.Slot(0).List.Rows())
         h.control.durations[row.Path] = 60 * 60'000;
 
     const std::time_t midnight = LocalTime(2026, 3, 29, 0, 0, 0);
@@ -89,7 +89,7 @@ TEST_F(DaylightSavingTest, RowsInTheSkippedHourDoNotPlayAndARowRunningIntoItIsCu
         }));
     EXPECT_TRUE(PlayedOn(1).empty());
     EXPECT_EQ(h.control.opensOverOpenStream, 0);
-    EXPECT_EQ(h.State(0), PLAYER_STOPPED);
+    EXPECT_EQ(h.State(0), players::PLAYER_STOPPED);
     EXPECT_TRUE(h.players.Slot(0).TimerOn());
 
     // The next day everything plays in full again.
@@ -106,7 +106,7 @@ TEST_F(DaylightSavingTest, RowsInTheRepeatedHourPlayInBothPassesEachTimeFromThei
     h.Place(0, "/zone/before.mp3", 10 * 60'000, "01:30:00");
     h.Place(0, "/zone/twice.mp3", 10 * 60'000, "02:10:00");
     h.Place(0, "/zone/across.mp3", 20 * 60'000, "02:50:00");
-    for (const PlayListEntry& row : h.players.Slot(0).List.Rows())
+    for (const players::PlayListEntry& row : h.players.Slot(0).List.Rows())
         h.control.durations[row.Path] = 60 * 60'000;
     // A two-hour window around the repeated hour, holding a file just as long: the window lasts
     // three hours on that day, so the file ends inside it and starts over until the window closes.
@@ -137,8 +137,8 @@ TEST_F(DaylightSavingTest, RowsInTheRepeatedHourPlayInBothPassesEachTimeFromThei
         }));
     EXPECT_EQ(h.control.opensOverOpenStream, 0);
     EXPECT_EQ(h.poster.Pending(), 0u);
-    EXPECT_EQ(h.State(0), PLAYER_STOPPED);
-    EXPECT_EQ(h.State(1), PLAYER_STOPPED);
+    EXPECT_EQ(h.State(0), players::PLAYER_STOPPED);
+    EXPECT_EQ(h.State(1), players::PLAYER_STOPPED);
 }
 
 } // namespace

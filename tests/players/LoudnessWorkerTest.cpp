@@ -33,7 +33,7 @@ TEST(LoudnessGain, BringsFilesToTheTargetWithoutPassingThePeakCeiling)
         { -HUGE_VAL, -HUGE_VAL, 0.0 }, // silence stays as it is
     };
     for (const Case& c : cases)
-        EXPECT_DOUBLE_EQ(NormalisationGainDb(c.lufs, c.peak), c.gain)
+        EXPECT_DOUBLE_EQ(players::NormalisationGainDb(c.lufs, c.peak), c.gain)
             << c.lufs << " LUFS, " << c.peak << " dBTP";
 }
 
@@ -53,7 +53,7 @@ protected:
         return path;
     }
     // A meter that knows the files' loudness, counts its calls and can be made to take its time.
-    LoudnessWorker::Meter Meter()
+    players::LoudnessWorker::Meter Meter()
     {
         return [this](const std::string& path, sonarel::LoudnessMeasurement* measurement,
                    const std::atomic<bool>* cancel) {
@@ -96,7 +96,7 @@ TEST_F(LoudnessWorkerTest, MeasuresEachContentOnceAcrossRunsAndStopsAtOnce)
         total = filesTotal;
     };
     {
-        LoudnessWorker worker(Meter(), cache, progress);
+        players::LoudnessWorker worker(Meter(), cache, progress);
         EXPECT_FALSE(worker.GainDb(a));
         worker.Request({ a, b, broken, a });
         WaitIdle();
@@ -115,7 +115,7 @@ TEST_F(LoudnessWorkerTest, MeasuresEachContentOnceAcrossRunsAndStopsAtOnce)
     done = 0;
     File("b.mp3", "changed");
     loudness[b] = -18.0;
-    LoudnessWorker next(Meter(), cache, progress);
+    players::LoudnessWorker next(Meter(), cache, progress);
     EXPECT_DOUBLE_EQ(next.GainDb(a).value_or(99), 5.0);
     EXPECT_FALSE(next.GainDb(b));
     next.Request({ a, b });
@@ -126,7 +126,7 @@ TEST_F(LoudnessWorkerTest, MeasuresEachContentOnceAcrossRunsAndStopsAtOnce)
 
     // The end of the program cancels the file in work.
     slow = true;
-    auto ending = std::make_unique<LoudnessWorker>(Meter(), cache, progress);
+    auto ending = std::make_unique<players::LoudnessWorker>(Meter(), cache, progress);
     ending->Request({ File("long.mp3") });
     std::this_thread::sleep_for(20ms);
     const auto start = std::chrono::steady_clock::now();

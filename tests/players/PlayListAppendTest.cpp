@@ -6,10 +6,10 @@ using Rows = std::vector<std::string>;
 
 TEST(PlayListAppendTest, FirstFileBeginsOneSecondAfterMidnightInSegmentOne)
 {
-    PlayList list;
+    players::PlayList list;
     ASSERT_TRUE(list.AppendFile("/srv/music/morning show.mp3", 5000));
     ASSERT_EQ(list.RowCount(), 1);
-    const PlayListEntry& row = list.Row(0);
+    const players::PlayListEntry& row = list.Row(0);
     EXPECT_EQ(row.File, "morning show.mp3");
     EXPECT_EQ(row.Path, "/srv/music/morning show.mp3");
     EXPECT_EQ(row.Duration, "00:00:05");
@@ -17,13 +17,13 @@ TEST(PlayListAppendTest, FirstFileBeginsOneSecondAfterMidnightInSegmentOne)
     EXPECT_EQ(row.EndTime, "00:00:06");
     EXPECT_EQ(row.Segment, "Segment 1");
     EXPECT_FALSE(row.Selected);
-    EXPECT_EQ(row.ColumnText(COLUMN_BEGIN_TIME), "00:00:01");
-    EXPECT_EQ(row.ColumnText(COLUMN_SEGMENT), "Segment 1");
+    EXPECT_EQ(row.ColumnText(players::COLUMN_BEGIN_TIME), "00:00:01");
+    EXPECT_EQ(row.ColumnText(players::COLUMN_SEGMENT), "Segment 1");
 }
 
 TEST(PlayListAppendTest, DurationsAreWholeSecondsAndAtLeastOne)
 {
-    PlayList list;
+    players::PlayList list;
     ASSERT_TRUE(list.AppendFile("jingle.wav", 400));
     ASSERT_TRUE(list.AppendFile("song.mp3", 61999));
     ASSERT_TRUE(list.AppendFile("nothing.mp3", -5));
@@ -37,7 +37,7 @@ TEST(PlayListAppendTest, DurationsAreWholeSecondsAndAtLeastOne)
 
 TEST(PlayListAppendTest, AFileThatWouldPassMidnightIsRefused)
 {
-    PlayList list;
+    players::PlayList list;
     Place(list, "/late.mp3", 9000, "23:59:41"); // ends 23:59:50
     RecordingObserver observer;
     list.SetObserver(&observer);
@@ -52,14 +52,14 @@ TEST(PlayListAppendTest, AFileThatWouldPassMidnightIsRefused)
     EXPECT_TRUE(list.AppendFile("/c.mp3", 8999));
     EXPECT_EQ(list.LastEndTime().Text(), "23:59:59");
     EXPECT_FALSE(list.AppendFile("/d.mp3", 1000));
-    EXPECT_EQ(list.AppendFileAt("/e.mp3", 1000, ""), AppendResult::PastMidnight);
-    EXPECT_EQ(list.AppendFileAt("/f.mp3", 1000, "10:00:00"), AppendResult::PastMidnight);
+    EXPECT_EQ(list.AppendFileAt("/e.mp3", 1000, ""), players::AppendResult::PastMidnight);
+    EXPECT_EQ(list.AppendFileAt("/f.mp3", 1000, "10:00:00"), players::AppendResult::PastMidnight);
     EXPECT_EQ(list.RowCount(), 2);
 }
 
 TEST(PlayListAppendTest, SegmentNumbersGoPastNine)
 {
-    PlayList list;
+    players::PlayList list;
     char begin[16];
     for (int hour = 1; hour <= 12; ++hour) {
         std::snprintf(begin, sizeof begin, "%02d:00:00", hour);
@@ -78,15 +78,15 @@ TEST(PlayListAppendTest, SegmentNumbersGoPastNine)
 
 TEST(PlayListAppendTest, StoredBeginTimesFollowTheReadersRules)
 {
-    PlayList list;
+    players::PlayList list;
     // A valid stored text is kept as written, and parsed when a time is needed.
     Place(list, "/a.mp3", 60000, "8:5:0");
     EXPECT_EQ(list.Row(0).BeginTime, "8:5:0");
     EXPECT_EQ(list.BeginTimeOf(0).Text(), "08:05:00");
     EXPECT_EQ(list.Row(0).EndTime, "08:06:00");
 
-    EXPECT_EQ(list.AppendFileAt("/bad.mp3", 1000, "25:00:00"), AppendResult::InvalidBegin);
-    EXPECT_EQ(list.AppendFileAt("/bad.mp3", 1000, "12:30"), AppendResult::InvalidBegin);
+    EXPECT_EQ(list.AppendFileAt("/bad.mp3", 1000, "25:00:00"), players::AppendResult::InvalidBegin);
+    EXPECT_EQ(list.AppendFileAt("/bad.mp3", 1000, "12:30"), players::AppendResult::InvalidBegin);
     EXPECT_EQ(list.RowCount(), 1);
 
     // Earlier than the previous end: raised to one second after it, and shown as that time.
@@ -107,7 +107,7 @@ TEST(PlayListAppendTest, StoredBeginTimesFollowTheReadersRules)
 
 TEST(PlayListAppendTest, QueriesOutsideTheListGiveMidnightAndSegmentOne)
 {
-    PlayList list;
+    players::PlayList list;
     EXPECT_EQ(list.FirstBeginTime().Text(), "00:00:00");
     EXPECT_EQ(list.LastEndTime().Text(), "00:00:00");
     EXPECT_EQ(list.EarliestBeginOf(0).Text(), "00:00:01");
@@ -126,7 +126,7 @@ TEST(PlayListAppendTest, QueriesOutsideTheListGiveMidnightAndSegmentOne)
 
 TEST(PlayListAppendTest, FileNameIsTheTextAfterTheLastSlash)
 {
-    PlayList list;
+    players::PlayList list;
     ASSERT_TRUE(list.AppendFile("/a/b.dir/c d.flac", 1000));
     ASSERT_TRUE(list.AppendFile("plain.ogg", 1000));
     ASSERT_TRUE(list.AppendFile("/music/", 1000));
@@ -138,7 +138,7 @@ TEST(PlayListAppendTest, FileNameIsTheTextAfterTheLastSlash)
 
 TEST(PlayListAppendTest, ObserverSeesEachInsertBeforeAndAfter)
 {
-    PlayList list;
+    players::PlayList list;
     RecordingObserver observer;
     list.SetObserver(&observer);
     ASSERT_TRUE(list.AppendFile("/a.mp3", 1000));

@@ -17,7 +17,7 @@ protected:
                 "c.mp3 11:00:00-11:00:20 Segment 2" }));
     }
 
-    PlayList list;
+    players::PlayList list;
 };
 
 TEST_F(PlayListMoveTest, MoveUpSwapsWithAContiguousRowKeepingTheSpan)
@@ -108,14 +108,14 @@ protected:
         Place(list, "/m/d.mp3", 60000, "10:30:00");
     }
 
-    PlayList list;
+    players::PlayList list;
 };
 
 TEST_F(PlayListBeginTimeTest, DragStopsAtTheFirstGapStillWideEnough)
 {
     RecordingObserver observer;
     list.SetObserver(&observer);
-    ASSERT_TRUE(list.SetBeginTime(0, TimeOfDay("10:10:00")));
+    ASSERT_TRUE(list.SetBeginTime(0, persist::TimeOfDay("10:10:00")));
     // b follows a; c is overrun and pushed after b; d still begins after c ends.
     EXPECT_EQ(Layout(list),
         (Rows { "a.mp3 10:10:00-10:15:00 Segment 1", "b.mp3 10:15:01-10:20:01 Segment 1",
@@ -125,7 +125,7 @@ TEST_F(PlayListBeginTimeTest, DragStopsAtTheFirstGapStillWideEnough)
 
 TEST_F(PlayListBeginTimeTest, MovingARowLaterLeavesAGapBehindIt)
 {
-    ASSERT_TRUE(list.SetBeginTime(1, TimeOfDay("10:06:00")));
+    ASSERT_TRUE(list.SetBeginTime(1, persist::TimeOfDay("10:06:00")));
     EXPECT_EQ(Layout(list),
         (Rows { "a.mp3 10:00:00-10:05:00 Segment 1", "b.mp3 10:06:00-10:11:00 Segment 2",
             "c.mp3 10:20:00-10:21:00 Segment 3", "d.mp3 10:30:00-10:31:00 Segment 4" }));
@@ -133,7 +133,7 @@ TEST_F(PlayListBeginTimeTest, MovingARowLaterLeavesAGapBehindIt)
 
 TEST_F(PlayListBeginTimeTest, MovingEarlierDragsContiguousRowsBack)
 {
-    ASSERT_TRUE(list.SetBeginTime(0, TimeOfDay("09:00:00")));
+    ASSERT_TRUE(list.SetBeginTime(0, persist::TimeOfDay("09:00:00")));
     EXPECT_EQ(Layout(list),
         (Rows { "a.mp3 09:00:00-09:05:00 Segment 1", "b.mp3 09:05:01-09:10:01 Segment 1",
             "c.mp3 10:20:00-10:21:00 Segment 2", "d.mp3 10:30:00-10:31:00 Segment 3" }));
@@ -143,7 +143,7 @@ TEST_F(PlayListBeginTimeTest, RowsPushedPastMidnightAreRemoved)
 {
     RecordingObserver observer;
     list.SetObserver(&observer);
-    ASSERT_TRUE(list.SetBeginTime(0, TimeOfDay("23:52:00")));
+    ASSERT_TRUE(list.SetBeginTime(0, persist::TimeOfDay("23:52:00")));
     // a ends 23:57:00; b would end at 00:02:01 and goes, and so do the rows it would push.
     EXPECT_EQ(Layout(list), (Rows { "a.mp3 23:52:00-23:57:00 Segment 1" }));
     EXPECT_EQ(observer.calls, (Rows { "changed 0-0", "aboutToRemove 1-3", "removed 1-3", "regroup" }));
@@ -152,7 +152,7 @@ TEST_F(PlayListBeginTimeTest, RowsPushedPastMidnightAreRemoved)
 TEST_F(PlayListBeginTimeTest, ARowEndingAtTheLastSecondPushesTheRestPastMidnight)
 {
     // c ends at 23:59:59 exactly; d, although it was after a gap, cannot stay at 10:30:00 after it.
-    ASSERT_TRUE(list.SetBeginTime(2, TimeOfDay("23:58:59")));
+    ASSERT_TRUE(list.SetBeginTime(2, persist::TimeOfDay("23:58:59")));
     EXPECT_EQ(Layout(list),
         (Rows { "a.mp3 10:00:00-10:05:00 Segment 1", "b.mp3 10:05:01-10:10:01 Segment 1",
             "c.mp3 23:58:59-23:59:59 Segment 2" }));
@@ -165,8 +165,8 @@ TEST_F(PlayListBeginTimeTest, TheSameBeginChangesNothing)
     list.RemoveSelected();
     RecordingObserver observer;
     list.SetObserver(&observer);
-    EXPECT_FALSE(list.SetBeginTime(0, TimeOfDay("10:00:00")));
-    EXPECT_FALSE(list.SetBeginTime(2, TimeOfDay("10:30:00")));
+    EXPECT_FALSE(list.SetBeginTime(0, persist::TimeOfDay("10:00:00")));
+    EXPECT_FALSE(list.SetBeginTime(2, persist::TimeOfDay("10:30:00")));
     EXPECT_TRUE(observer.calls.empty());
     EXPECT_EQ(list.Row(2).Segment, "Segment 3");
 }
@@ -174,16 +174,16 @@ TEST_F(PlayListBeginTimeTest, TheSameBeginChangesNothing)
 TEST_F(PlayListBeginTimeTest, BeginsBeforeThePreviousRowOrInvalidAreRefused)
 {
     const Rows before = Layout(list);
-    EXPECT_FALSE(list.SetBeginTime(1, TimeOfDay("10:05:00"))); // the previous row's end
-    EXPECT_FALSE(list.SetBeginTime(0, TimeOfDay("00:00:00")));
-    EXPECT_FALSE(list.SetBeginTime(0, TimeOfDay(24, 0, 0)));
-    EXPECT_FALSE(list.SetBeginTime(4, TimeOfDay("12:00:00")));
-    EXPECT_FALSE(list.SetBeginTime(-1, TimeOfDay("12:00:00")));
+    EXPECT_FALSE(list.SetBeginTime(1, persist::TimeOfDay("10:05:00"))); // the previous row's end
+    EXPECT_FALSE(list.SetBeginTime(0, persist::TimeOfDay("00:00:00")));
+    EXPECT_FALSE(list.SetBeginTime(0, persist::TimeOfDay(24, 0, 0)));
+    EXPECT_FALSE(list.SetBeginTime(4, persist::TimeOfDay("12:00:00")));
+    EXPECT_FALSE(list.SetBeginTime(-1, persist::TimeOfDay("12:00:00")));
     EXPECT_EQ(Layout(list), before);
 
     EXPECT_TRUE(list.SetBeginTime(1, list.EarliestBeginOf(1).PlusSeconds(1)));
     EXPECT_EQ(list.Row(1).BeginTime, "10:05:02");
-    EXPECT_TRUE(list.SetBeginTime(0, TimeOfDay("00:00:01")));
+    EXPECT_TRUE(list.SetBeginTime(0, persist::TimeOfDay("00:00:01")));
     EXPECT_EQ(list.Row(0).BeginTime, "00:00:01");
 }
 
@@ -195,7 +195,7 @@ TEST_F(PlayListBeginTimeTest, RenumberFollowsTheTimes)
     EXPECT_EQ(observer.calls, (Rows { "regroup" }));
 
     // Closing the gap between b and c joins their segments.
-    ASSERT_TRUE(list.SetBeginTime(2, TimeOfDay("10:10:02")));
+    ASSERT_TRUE(list.SetBeginTime(2, persist::TimeOfDay("10:10:02")));
     EXPECT_EQ(Layout(list),
         (Rows { "a.mp3 10:00:00-10:05:00 Segment 1", "b.mp3 10:05:01-10:10:01 Segment 1",
             "c.mp3 10:10:02-10:11:02 Segment 1", "d.mp3 10:30:00-10:31:00 Segment 2" }));

@@ -6,7 +6,7 @@
 namespace {
 
 // Follows the notifications the way a view would, to check that they add up to the list.
-class MirrorObserver : public PlayListObserver {
+class MirrorObserver : public players::PlayListObserver {
 public:
     void RowsAboutToBeInserted(int first, int last) override { Begin(first, last, rows); }
     void RowsInserted(int first, int last) override
@@ -50,20 +50,20 @@ private:
     int pendingLast = 0;
 };
 
-::testing::AssertionResult Consistent(const PlayList& list, bool checkNumbering)
+::testing::AssertionResult Consistent(const players::PlayList& list, bool checkNumbering)
 {
-    TimeOfDay previousEnd;
+    persist::TimeOfDay previousEnd;
     int segment = 1;
     for (int i = 0; i < list.RowCount(); ++i) {
-        const PlayListEntry& row = list.Row(i);
-        const TimeOfDay begin(row.BeginTime);
-        const TimeOfDay duration(row.Duration);
-        const TimeOfDay end(row.EndTime);
+        const players::PlayListEntry& row = list.Row(i);
+        const persist::TimeOfDay begin(row.BeginTime);
+        const persist::TimeOfDay duration(row.Duration);
+        const persist::TimeOfDay end(row.EndTime);
         if (!begin.Valid() || !duration.Valid() || !end.Valid())
             return ::testing::AssertionFailure() << "row " << i << " has an unreadable time";
-        if (duration < TimeOfDay(0, 0, 1))
+        if (duration < persist::TimeOfDay(0, 0, 1))
             return ::testing::AssertionFailure() << "row " << i << " lasts less than a second";
-        TimeOfDay expectedEnd = begin;
+        persist::TimeOfDay expectedEnd = begin;
         expectedEnd.AddTime(duration);
         if (expectedEnd.NextDay())
             return ::testing::AssertionFailure() << "row " << i << " passes midnight";
@@ -91,7 +91,7 @@ TEST(PlayListPropertyTest, RandomEditsKeepTheListConsistent)
     std::mt19937 random(20260501u);
     auto below = [&random](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
 
-    PlayList list;
+    players::PlayList list;
     MirrorObserver mirror;
     list.SetObserver(&mirror);
     bool numbered = true;
@@ -114,11 +114,11 @@ TEST(PlayListPropertyTest, RandomEditsKeepTheListConsistent)
         } else if (operation < 60) {
             if (list.Empty())
                 continue;
-            const TimeOfDay earliest = list.EarliestBeginOf(row);
-            TimeOfDay target = earliest;
+            const persist::TimeOfDay earliest = list.EarliestBeginOf(row);
+            persist::TimeOfDay target = earliest;
             target.AddSeconds(static_cast<std::uint32_t>(below(3 * 3600)));
             if (below(4) == 0)
-                target = TimeOfDay(
+                target = persist::TimeOfDay(
                     static_cast<std::uint32_t>(below(24)), static_cast<std::uint32_t>(below(60)), 0);
             what = "set begin of " + std::to_string(row) + " to " + target.Text();
             if (list.SetBeginTime(row, target))

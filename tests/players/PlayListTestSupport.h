@@ -9,7 +9,7 @@
 #include <vector>
 
 // Records every notification as a line of text, in order.
-class RecordingObserver : public PlayListObserver {
+class RecordingObserver : public players::PlayListObserver {
 public:
     void RowsAboutToBeInserted(int first, int last) override { Add("aboutToInsert", first, last); }
     void RowsInserted(int first, int last) override { Add("inserted", first, last); }
@@ -28,16 +28,18 @@ private:
 };
 
 // Appends a row at a stored begin time and fails the test when it is not placed.
-inline void Place(PlayList& list, const std::string& path, std::int64_t durationMs, const char* begin)
+inline void Place(
+    players::PlayList& list, const std::string& path, std::int64_t durationMs, const char* begin)
 {
-    ASSERT_EQ(list.AppendFileAt(path, durationMs, begin), AppendResult::Appended) << path << " at " << begin;
+    ASSERT_EQ(list.AppendFileAt(path, durationMs, begin), players::AppendResult::Appended)
+        << path << " at " << begin;
 }
 
 // "begin-end segment" of every row, to compare whole lists at a glance.
-inline std::vector<std::string> Layout(const PlayList& list)
+inline std::vector<std::string> Layout(const players::PlayList& list)
 {
     std::vector<std::string> rows;
-    for (const PlayListEntry& row : list.Rows())
+    for (const players::PlayListEntry& row : list.Rows())
         rows.push_back(row.File + " " + row.BeginTime + "-" + row.EndTime + " " + row.Segment);
     return rows;
 }

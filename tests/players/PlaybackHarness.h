@@ -18,7 +18,8 @@ struct PlaybackHarness {
     // Appends a row at a stored begin time and fails the test when it is not placed.
     void Place(int player, const std::string& path, std::int64_t durationMs, const char* begin)
     {
-        ASSERT_EQ(players.Slot(player).List.AppendFileAt(path, durationMs, begin), AppendResult::Appended)
+        ASSERT_EQ(
+            players.Slot(player).List.AppendFileAt(path, durationMs, begin), players::AppendResult::Appended)
             << path << " at " << begin;
     }
     void Append(int player, const std::string& path, std::int64_t durationMs = 60'000)
@@ -43,9 +44,9 @@ struct PlaybackHarness {
         poster.Drain();
     }
 
-    [[nodiscard]] PlayerState State(int player) const { return players.Slot(player).State; }
+    [[nodiscard]] players::PlayerState State(int player) const { return players.Slot(player).State; }
 
-    Players players;
+    players::Players players;
     FakeSonarel control;
     FakeView view;
     FakeMessages messages;
@@ -53,6 +54,6 @@ struct PlaybackHarness {
     FakeTimers timers;
     FakeClock clock;
     FakeAsRunLog log;
-    PlayerController controller { players, control, view, messages, poster, clock, log };
-    TimerScheduler scheduler { players, controller, control, timers, clock, messages, log };
+    players::PlayerController controller { players, control, view, messages, poster, clock, log };
+    players::TimerScheduler scheduler { players, controller, control, timers, clock, messages, log };
 };

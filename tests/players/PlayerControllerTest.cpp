@@ -31,14 +31,14 @@ protected:
         h.control.calls.clear();
         h.view.calls.clear();
     }
-    PlayList& List(int player = 0) { return h.players.Slot(player).List; }
+    players::PlayList& List(int player = 0) { return h.players.Slot(player).List; }
 
     PlaybackHarness h;
 };
 
 TEST_F(PlayerControllerTest, PlayFileOpensAppliesTheSettingsAndPlaysInThisOrder)
 {
-    PlayerSetting& setting = h.players.Slot(3).Setting;
+    players::PlayerSetting& setting = h.players.Slot(3).Setting;
     setting.Device = "Zone 2 (sink-2)";
     setting.Volume = 70;
     setting.Balance = -10000;
@@ -49,11 +49,11 @@ TEST_F(PlayerControllerTest, PlayFileOpensAppliesTheSettingsAndPlaysInThisOrder)
     EXPECT_THAT(h.control.calls,
         ElementsAre("OpenStream 3 /music/a.mp3 'Zone 2 (sink-2)' 0", "SetVolume 3 70", "SetBalance 3 -10000",
             "SetAudioAmplify 3 2.5", "Play 3"));
-    EXPECT_EQ(h.State(3), PLAYER_RUNNING);
-    EXPECT_EQ(h.view.status[3].image, IMAGE_PLAY);
+    EXPECT_EQ(h.State(3), players::PLAYER_RUNNING);
+    EXPECT_EQ(h.view.status[3].image, players::IMAGE_PLAY);
     EXPECT_EQ(h.view.status[3].text, "Running");
     // Player 3 is not the current one: the play control bar keeps showing player 0.
-    EXPECT_EQ(h.view.playButton, IMAGE_PLAY);
+    EXPECT_EQ(h.view.playButton, players::IMAGE_PLAY);
 }
 
 // Played by hand, a file the control cannot play shows the failure in the player's tip and the list
@@ -106,12 +106,12 @@ TEST_F(PlayerControllerTest, AFileThatCannotPlayIsShownAsFailedAndTheListGoesOn)
 
         EXPECT_THAT(p.log.Of(0), ::testing::Contains(files[1] + " | " + c.logged));
         if (c.goesOn) {
-            EXPECT_EQ(p.State(0), PLAYER_RUNNING);
+            EXPECT_EQ(p.State(0), players::PLAYER_RUNNING);
             EXPECT_THAT(p.players.Slot(0).List.SelectedRows(), ElementsAre(2));
             EXPECT_EQ(p.control.spans.back().file, files[2]);
             EXPECT_EQ(p.view.status[0].text, "Running" + std::string(c.notice));
         } else {
-            EXPECT_EQ(p.State(0), PLAYER_STOPPED);
+            EXPECT_EQ(p.State(0), players::PLAYER_STOPPED);
             EXPECT_THAT(p.players.Slot(0).List.SelectedRows(), ElementsAre(1));
             EXPECT_EQ(p.view.status[0].text, "Stopped" + std::string(c.notice));
         }
@@ -126,7 +126,7 @@ TEST_F(PlayerControllerTest, PlayPauseOnAnEmptyListDoesNothing)
 {
     h.controller.PlayPauseCurrent();
     EXPECT_THAT(h.control.calls, IsEmpty());
-    EXPECT_EQ(h.State(0), PLAYER_IDLE);
+    EXPECT_EQ(h.State(0), players::PLAYER_IDLE);
 }
 
 TEST_F(PlayerControllerTest, PlayPauseWithoutSelectionSelectsAndPlaysRowZero)
@@ -138,8 +138,8 @@ TEST_F(PlayerControllerTest, PlayPauseWithoutSelectionSelectsAndPlaysRowZero)
     EXPECT_THAT(h.view.calls, ElementsAre("FocusList 0", "ScrollToRow 0 0"));
     ASSERT_FALSE(h.control.calls.empty());
     EXPECT_EQ(h.control.calls.front(), "OpenStream 0 /music/a.mp3 '' 0");
-    EXPECT_EQ(h.State(0), PLAYER_RUNNING);
-    EXPECT_EQ(h.view.playButton, IMAGE_PAUSE);
+    EXPECT_EQ(h.State(0), players::PLAYER_RUNNING);
+    EXPECT_EQ(h.view.playButton, players::IMAGE_PAUSE);
 }
 
 TEST_F(PlayerControllerTest, PlayPauseCyclesThroughPauseAndResume)
@@ -152,16 +152,16 @@ TEST_F(PlayerControllerTest, PlayPauseCyclesThroughPauseAndResume)
     h.control.calls.clear();
     h.controller.PlayPauseCurrent();
     EXPECT_THAT(h.control.calls, ElementsAre("Pause 0"));
-    EXPECT_EQ(h.State(0), PLAYER_PAUSED);
-    EXPECT_EQ(h.view.status[0].image, IMAGE_PAUSE);
+    EXPECT_EQ(h.State(0), players::PLAYER_PAUSED);
+    EXPECT_EQ(h.view.status[0].image, players::IMAGE_PAUSE);
     EXPECT_EQ(h.view.status[0].text, "Paused");
-    EXPECT_EQ(h.view.playButton, IMAGE_PLAY);
+    EXPECT_EQ(h.view.playButton, players::IMAGE_PLAY);
 
     h.control.calls.clear();
     h.controller.PlayPauseCurrent();
     EXPECT_THAT(h.control.calls, ElementsAre("Play 0"));
-    EXPECT_EQ(h.State(0), PLAYER_RUNNING);
-    EXPECT_EQ(h.view.playButton, IMAGE_PAUSE);
+    EXPECT_EQ(h.State(0), players::PLAYER_RUNNING);
+    EXPECT_EQ(h.view.playButton, players::IMAGE_PAUSE);
 
     // From stopped it plays the selection again from its beginning.
     h.controller.StopCurrent();
@@ -179,10 +179,10 @@ TEST_F(PlayerControllerTest, StopClosesTheStreamAndResetsPositionAndElapsed)
 
     h.controller.StopCurrent();
     EXPECT_THAT(h.control.calls, ElementsAre("CloseStream 0"));
-    EXPECT_EQ(h.State(0), PLAYER_STOPPED);
-    EXPECT_EQ(h.view.status[0].image, IMAGE_STOP);
+    EXPECT_EQ(h.State(0), players::PLAYER_STOPPED);
+    EXPECT_EQ(h.view.status[0].image, players::IMAGE_STOP);
     EXPECT_EQ(h.view.status[0].text, "Stopped");
-    EXPECT_EQ(h.view.playButton, IMAGE_PLAY);
+    EXPECT_EQ(h.view.playButton, players::IMAGE_PLAY);
     EXPECT_EQ(h.view.position, 0);
     EXPECT_EQ(h.view.elapsed, "00:00:00");
 }
@@ -219,7 +219,7 @@ TEST_F(PlayerControllerTest, NextOnTheLastRowStopsAndPlaysNothing)
     PlayRow(2);
     h.controller.NextCurrent();
     EXPECT_THAT(h.control.calls, ElementsAre("CloseStream 0"));
-    EXPECT_EQ(h.State(0), PLAYER_STOPPED);
+    EXPECT_EQ(h.State(0), players::PLAYER_STOPPED);
     EXPECT_THAT(List().SelectedRows(), ElementsAre(2));
 }
 
@@ -229,7 +229,7 @@ TEST_F(PlayerControllerTest, PreviousOnRowZeroStopsAndPlaysNothing)
     PlayRow(0);
     h.controller.PreviousCurrent();
     EXPECT_THAT(h.control.calls, ElementsAre("CloseStream 0"));
-    EXPECT_EQ(h.State(0), PLAYER_STOPPED);
+    EXPECT_EQ(h.State(0), players::PLAYER_STOPPED);
     EXPECT_THAT(List().SelectedRows(), ElementsAre(0));
 }
 
@@ -249,7 +249,7 @@ TEST_F(PlayerControllerTest, CompletionPlaysTheNextRowOnlyOnceThePostedCallRuns)
 
     // Inside the control's event nothing touches the stream.
     EXPECT_THAT(h.control.calls, IsEmpty());
-    EXPECT_EQ(h.State(0), PLAYER_RUNNING);
+    EXPECT_EQ(h.State(0), players::PLAYER_RUNNING);
     ASSERT_EQ(h.poster.Pending(), 1u);
 
     h.poster.Drain();
@@ -257,7 +257,7 @@ TEST_F(PlayerControllerTest, CompletionPlaysTheNextRowOnlyOnceThePostedCallRuns)
     EXPECT_EQ(h.control.calls[0], "CloseStream 0");
     EXPECT_EQ(h.control.calls[1], "OpenStream 0 /music/b.mp3 '' 0");
     EXPECT_THAT(List().SelectedRows(), ElementsAre(1));
-    EXPECT_EQ(h.State(0), PLAYER_RUNNING);
+    EXPECT_EQ(h.State(0), players::PLAYER_RUNNING);
 }
 
 TEST_F(PlayerControllerTest, CompletionOfTheLastRowLeavesThePlayerStopped)
@@ -267,7 +267,7 @@ TEST_F(PlayerControllerTest, CompletionOfTheLastRowLeavesThePlayerStopped)
     h.control.Complete(0);
     h.poster.Drain();
     EXPECT_THAT(h.control.calls, ElementsAre("CloseStream 0"));
-    EXPECT_EQ(h.State(0), PLAYER_STOPPED);
+    EXPECT_EQ(h.State(0), players::PLAYER_STOPPED);
     EXPECT_EQ(h.view.status[0].text, "Stopped");
 }
 
@@ -279,8 +279,8 @@ TEST_F(PlayerControllerTest, CompletionWithTheTimerOnOnlyStops)
     h.control.Complete(0);
     h.poster.Drain();
     EXPECT_THAT(h.control.calls, ElementsAre("CloseStream 0"));
-    EXPECT_EQ(h.State(0), PLAYER_STOPPED);
-    EXPECT_EQ(h.view.status[0].image, IMAGE_TIMER);
+    EXPECT_EQ(h.State(0), players::PLAYER_STOPPED);
+    EXPECT_EQ(h.view.status[0].image, players::IMAGE_TIMER);
     EXPECT_EQ(h.view.status[0].text, "Timer already started");
 }
 
@@ -294,7 +294,7 @@ TEST_F(PlayerControllerTest, ACompletionOvertakenByTheUserIsDropped)
     h.controller.StopCurrent();
     h.poster.Drain();
     EXPECT_THAT(h.control.CallsOf("OpenStream"), IsEmpty());
-    EXPECT_EQ(h.State(0), PLAYER_STOPPED);
+    EXPECT_EQ(h.State(0), players::PLAYER_STOPPED);
 
     // The user starts another row meanwhile: that file is not stopped by the old file's end.
     PlayRow(0);
@@ -304,7 +304,7 @@ TEST_F(PlayerControllerTest, ACompletionOvertakenByTheUserIsDropped)
     h.control.calls.clear();
     h.poster.Drain();
     EXPECT_THAT(h.control.calls, IsEmpty());
-    EXPECT_EQ(h.State(0), PLAYER_RUNNING);
+    EXPECT_EQ(h.State(0), players::PLAYER_RUNNING);
     EXPECT_TRUE(h.control.streams[0].open);
 }
 
@@ -322,7 +322,7 @@ TEST_F(PlayerControllerTest, ManualControlsDoNothingWhileTheTimerIsOn)
     h.controller.PlayRowOnDoubleClick(0, 2);
 
     EXPECT_THAT(h.control.calls, IsEmpty());
-    EXPECT_EQ(h.State(0), PLAYER_RUNNING);
+    EXPECT_EQ(h.State(0), players::PLAYER_RUNNING);
     EXPECT_THAT(List().SelectedRows(), ElementsAre(1));
 }
 
@@ -360,13 +360,13 @@ TEST_F(PlayerControllerTest, SelectPlayerShowsItsListPositionAndElapsedAtOnce)
     EXPECT_EQ(h.controller.CurrentPlayer(), 2);
     EXPECT_THAT(
         h.view.calls, ElementsAre("HideList 0", "ShowList 2", "FocusList 2", "Mark 0 off", "Mark 2 on"));
-    EXPECT_EQ(h.view.playButton, IMAGE_PAUSE);
+    EXPECT_EQ(h.view.playButton, players::IMAGE_PAUSE);
     EXPECT_EQ(h.view.position, 42);
     EXPECT_EQ(h.view.elapsed, "00:01:15");
 
     // Back to the idle player 0: its stream reports nothing.
     h.controller.SelectPlayer(0);
-    EXPECT_EQ(h.view.playButton, IMAGE_PLAY);
+    EXPECT_EQ(h.view.playButton, players::IMAGE_PLAY);
     EXPECT_EQ(h.view.position, 0);
     EXPECT_EQ(h.view.elapsed, "00:00:00");
 
@@ -396,7 +396,7 @@ TEST_F(PlayerControllerTest, PositionAndElapsedEventsShowOnlyForTheCurrentPlayer
     h.controller.OnStateChanged(0, sonarel::STATE_CLOSED, sonarel::STATE_PLAYING);
     h.controller.OnError(0, -1, "Render file failed");
     h.poster.Drain();
-    EXPECT_EQ(h.State(0), PLAYER_IDLE);
+    EXPECT_EQ(h.State(0), players::PLAYER_IDLE);
     EXPECT_EQ(h.view.statusUpdates, 0);
 }
 
@@ -423,7 +423,7 @@ TEST_F(PlayerControllerTest, AFileThatCannotBeMeasuredIsReportedAndSkipped)
     ASSERT_EQ(h.messages.shown.size(), 1u);
     EXPECT_EQ(h.messages.shown[0].text, "Failed to load file :\n/music/broken.mp3");
     EXPECT_EQ(h.messages.shown[0].caption, "Tessaly");
-    EXPECT_EQ(h.messages.shown[0].icon, MessageIcon::Exclamation);
+    EXPECT_EQ(h.messages.shown[0].icon, players::MessageIcon::Exclamation);
 }
 
 TEST_F(PlayerControllerTest, AFileThatWouldPassMidnightIsLeftOutSilently)
@@ -438,7 +438,7 @@ TEST_F(PlayerControllerTest, AFileThatWouldPassMidnightIsLeftOutSilently)
 TEST(SonarelEventRelayTest, PassesEventsOnOnceItHasATarget)
 {
     PlaybackHarness h;
-    SonarelEventRelay relay;
+    players::SonarelEventRelay relay;
     relay.OnPosChanged(0, 0, 55);
     relay.OnComplete(0);
     EXPECT_EQ(h.view.position, 0);
@@ -455,12 +455,12 @@ TEST(SonarelEventRelayTest, PassesEventsOnOnceItHasATarget)
 TEST(WideTextTest, StopsAtTheFirstZeroAndJoinsSurrogatePairs)
 {
     const char16_t full[] = { u'/', u'a', u'\u00FC', 0xD83C, 0xDFB5, u'\0', u'x' };
-    EXPECT_EQ(WideBufferToUtf8(std::u16string_view(full, 7)), "/a\u00FC\U0001F3B5");
+    EXPECT_EQ(players::WideBufferToUtf8(std::u16string_view(full, 7)), "/a\u00FC\U0001F3B5");
     // A buffer filled to its end has no terminator.
-    EXPECT_EQ(WideBufferToUtf8(std::u16string_view(full, 2)), "/a");
+    EXPECT_EQ(players::WideBufferToUtf8(std::u16string_view(full, 2)), "/a");
     const char16_t broken[] = { u'a', 0xD83C, u'b', 0xDFB5 };
-    EXPECT_EQ(WideBufferToUtf8(std::u16string_view(broken, 4)), "a\uFFFDb\uFFFD");
-    EXPECT_EQ(WideBufferToUtf8(std::u16string_view()), "");
+    EXPECT_EQ(players::WideBufferToUtf8(std::u16string_view(broken, 4)), "a\uFFFDb\uFFFD");
+    EXPECT_EQ(players::WideBufferToUtf8(std::u16string_view()), "");
 }
 
 } // namespace

@@ -18,18 +18,18 @@
 #include <vector>
 
 // Keeps what the screen shows; logs the list calls (focus, scroll, show, hide) when asked to.
-class FakeView final : public IPlayerView {
+class FakeView final : public players::IPlayerView {
 public:
     struct Status {
-        int image = IMAGE_STOP;
+        int image = players::IMAGE_STOP;
         std::string text = "Stopped";
     };
 
     bool logCalls = true;
     std::vector<std::string> calls;
-    std::array<Status, PLAYER_COUNT> status {};
-    std::array<bool, PLAYER_COUNT> marked { true };
-    int playButton = IMAGE_PLAY;
+    std::array<Status, players::PLAYER_COUNT> status {};
+    std::array<bool, players::PLAYER_COUNT> marked { true };
+    int playButton = players::IMAGE_PLAY;
     int position = 0;
     std::string elapsed = "00:00:00";
     int shownList = 0;
@@ -77,31 +77,31 @@ private:
     }
 };
 
-class FakeMessages final : public IMessageSink {
+class FakeMessages final : public players::IMessageSink {
 public:
     struct Message {
         std::string text;
         std::string caption;
-        MessageIcon icon = MessageIcon::Information;
+        players::MessageIcon icon = players::MessageIcon::Information;
     };
 
     std::vector<Message> shown;
     bool answer = false;
 
-    void ShowMessage(std::string_view text, std::string_view caption, MessageIcon icon) override
+    void ShowMessage(std::string_view text, std::string_view caption, players::MessageIcon icon) override
     {
         shown.push_back(Message { std::string(text), std::string(caption), icon });
     }
     bool AskYesNo(std::string_view text, std::string_view caption) override
     {
-        shown.push_back(Message { std::string(text), std::string(caption), MessageIcon::Question });
+        shown.push_back(Message { std::string(text), std::string(caption), players::MessageIcon::Question });
         return answer;
     }
 };
 
 // Queues posted calls until the test drains them, as the event loop would once the handler that
 // posted them has returned. Delayed calls wait on a clock of their own that only Drain moves on.
-class FakePoster final : public IPoster {
+class FakePoster final : public players::IPoster {
 public:
     void Post(std::function<void()> call) override { m_queue.push_back(std::move(call)); }
     void PostAfter(int delayMs, std::function<void()> call) override
@@ -137,7 +137,7 @@ private:
 };
 
 // Keeps the as-run log's lines as "<player> <file> | <what>", player numbers from 0.
-class FakeAsRunLog final : public IAsRunLog {
+class FakeAsRunLog final : public players::IAsRunLog {
 public:
     std::vector<std::string> lines;
 
@@ -158,10 +158,10 @@ public:
     }
 };
 
-class FakeTimers final : public IPlayerTimers {
+class FakeTimers final : public players::IPlayerTimers {
 public:
     std::vector<std::string> calls;
-    std::array<bool, PLAYER_COUNT> running {};
+    std::array<bool, players::PLAYER_COUNT> running {};
     bool startFails = false;
 
     std::uint32_t Start(int player) override
@@ -170,7 +170,7 @@ public:
         if (startFails)
             return 0;
         running[static_cast<std::size_t>(player)] = true;
-        return PLAYER_TIMER_ID_BASE + static_cast<std::uint32_t>(player);
+        return players::PLAYER_TIMER_ID_BASE + static_cast<std::uint32_t>(player);
     }
     void Stop(int player) override
     {
@@ -179,7 +179,7 @@ public:
     }
 };
 
-class FakeClock final : public IClock {
+class FakeClock final : public players::IClock {
 public:
     std::time_t now = 0;
     // How far into the second the clock reads.

@@ -6,13 +6,13 @@ namespace {
 
 TEST(PlayerSettingTest, DefaultsNameEachPlayerByItsNumberWord)
 {
-    EXPECT_EQ(DefaultPlayerName(0), "Player One");
-    EXPECT_EQ(DefaultPlayerName(2), "Player Three");
-    EXPECT_EQ(DefaultPlayerName(7), "Player Eight");
-    EXPECT_EQ(DefaultPlayerName(8), "");
-    EXPECT_EQ(DefaultPlayerName(-1), "");
+    EXPECT_EQ(players::DefaultPlayerName(0), "Player One");
+    EXPECT_EQ(players::DefaultPlayerName(2), "Player Three");
+    EXPECT_EQ(players::DefaultPlayerName(7), "Player Eight");
+    EXPECT_EQ(players::DefaultPlayerName(8), "");
+    EXPECT_EQ(players::DefaultPlayerName(-1), "");
 
-    const PlayerSetting setting = DefaultPlayerSetting(4);
+    const players::PlayerSetting setting = players::DefaultPlayerSetting(4);
     EXPECT_EQ(setting.Name, "Player Five");
     EXPECT_EQ(setting.Device, "");
     EXPECT_EQ(setting.Amplify, 1.0f);

@@ -38,7 +38,7 @@ TEST_F(TimerSchedulerTest, StartingInsideAWindowPlaysTheFileFromItsBeginningAtTh
     EXPECT_THAT(h.timers.calls, ElementsAre("Start 0"));
     EXPECT_EQ(h.players.Slot(0).Timer, 200u);
     // Stopped before the timer existed, and nothing plays until the first tick.
-    EXPECT_EQ(h.State(0), PLAYER_STOPPED);
+    EXPECT_EQ(h.State(0), players::PLAYER_STOPPED);
     EXPECT_EQ(h.view.status[0].text, "Stopped");
     EXPECT_FALSE(h.control.streams[0].open);
 
@@ -46,8 +46,8 @@ TEST_F(TimerSchedulerTest, StartingInsideAWindowPlaysTheFileFromItsBeginningAtTh
     EXPECT_THAT(h.control.calls,
         ElementsAre("GetStreamState 0", "OpenStream 0 /music/news.mp3 '' 0", "SetVolume 0 100",
             "SetBalance 0 0", "SetAudioAmplify 0 1.0", "Play 0"));
-    EXPECT_EQ(h.State(0), PLAYER_RUNNING);
-    EXPECT_EQ(h.view.status[0].image, IMAGE_TIMER);
+    EXPECT_EQ(h.State(0), players::PLAYER_RUNNING);
+    EXPECT_EQ(h.view.status[0].image, players::IMAGE_TIMER);
     EXPECT_EQ(h.view.status[0].text, "Timer already started");
     EXPECT_THAT(h.players.Slot(0).List.SelectedRows(), ElementsAre(0));
 
@@ -64,7 +64,7 @@ TEST_F(TimerSchedulerTest, StartingInsideAWindowPlaysTheFileFromItsBeginningAtTh
         ElementsAre("SetVolume 0 90", "SetVolume 0 80", "SetVolume 0 70", "SetVolume 0 60", "SetVolume 0 50",
             "SetVolume 0 40", "SetVolume 0 30", "SetVolume 0 20", "SetVolume 0 10"));
     EXPECT_THAT(h.control.CallsOf("CloseStream"), ElementsAre("CloseStream 0"));
-    EXPECT_EQ(h.State(0), PLAYER_STOPPED);
+    EXPECT_EQ(h.State(0), players::PLAYER_STOPPED);
     ASSERT_EQ(h.control.spans.size(), 1u);
     EXPECT_EQ(h.control.spans[0].played, June3(10, 1, 1));
     EXPECT_EQ(h.control.spans[0].closed, June3(10, 2, 30));
@@ -110,7 +110,7 @@ TEST_F(TimerSchedulerTest, AWeeklyPolicyWithTodayOffKeepsThePlayerStoppedAllDay)
     TickEverySecond(June3(0, 0, 1), June3(23, 59, 59));
     EXPECT_EQ(h.control.openCount, 0);
     EXPECT_TRUE(h.players.Slot(0).TimerOn());
-    EXPECT_EQ(h.State(0), PLAYER_STOPPED);
+    EXPECT_EQ(h.State(0), players::PLAYER_STOPPED);
     EXPECT_EQ(h.view.status[0].text, "Timer already started");
 
     // Thursday is on again.
@@ -121,27 +121,27 @@ TEST_F(TimerSchedulerTest, AWeeklyPolicyWithTodayOffKeepsThePlayerStoppedAllDay)
 TEST_F(TimerSchedulerTest, ADateRangeEndingYesterdayPlaysNothingOneStartingTodayPlays)
 {
     h.Place(0, "/music/a.mp3", 60'000, "12:00:00");
-    SchedulePolicy& policy = h.players.Slot(0).Policy;
-    policy.Type = POLICY_DATE_RANGE;
-    policy.BeginDate = CalendarDate(2026, 5, 1);
-    policy.EndDate = CalendarDate(2026, 6, 2);
+    players::SchedulePolicy& policy = h.players.Slot(0).Policy;
+    policy.Type = players::POLICY_DATE_RANGE;
+    policy.BeginDate = persist::CalendarDate(2026, 5, 1);
+    policy.EndDate = persist::CalendarDate(2026, 6, 2);
     StartTimerAt(0, June3(11, 0, 0));
 
     h.TickAt(June3(12, 0, 10));
     EXPECT_EQ(h.control.openCount, 0);
-    EXPECT_EQ(h.State(0), PLAYER_STOPPED);
+    EXPECT_EQ(h.State(0), players::PLAYER_STOPPED);
 
-    policy.BeginDate = CalendarDate(2026, 6, 3);
-    policy.EndDate = CalendarDate(2026, 12, 31);
+    policy.BeginDate = persist::CalendarDate(2026, 6, 3);
+    policy.EndDate = persist::CalendarDate(2026, 12, 31);
     h.TickAt(June3(12, 0, 11));
     EXPECT_EQ(h.control.openCount, 1);
-    EXPECT_EQ(h.State(0), PLAYER_RUNNING);
+    EXPECT_EQ(h.State(0), players::PLAYER_RUNNING);
 
     // A range whose end is before its begin never plays.
-    policy.BeginDate = CalendarDate(2026, 6, 4);
-    policy.EndDate = CalendarDate(2026, 6, 2);
+    policy.BeginDate = persist::CalendarDate(2026, 6, 4);
+    policy.EndDate = persist::CalendarDate(2026, 6, 2);
     h.TickAt(June3(12, 0, 12));
-    EXPECT_EQ(h.State(0), PLAYER_STOPPED);
+    EXPECT_EQ(h.State(0), players::PLAYER_STOPPED);
 }
 
 TEST_F(TimerSchedulerTest, ADayOffSilencesEitherPolicyFromMidnightToMidnight)
@@ -150,35 +150,35 @@ TEST_F(TimerSchedulerTest, ADayOffSilencesEitherPolicyFromMidnightToMidnight)
     struct Case {
         const char* what;
         std::int32_t type;
-        DayOff off;
+        players::DayOff off;
     };
     const Case cases[] = {
-        { "weekly, one date", POLICY_WEEKLY, { CalendarDate(2026, 6, 3), false } },
-        { "weekly, every year", POLICY_WEEKLY, { CalendarDate(2019, 6, 3), true } },
-        { "date range, one date", POLICY_DATE_RANGE, { CalendarDate(2026, 6, 3), false } },
+        { "weekly, one date", players::POLICY_WEEKLY, { persist::CalendarDate(2026, 6, 3), false } },
+        { "weekly, every year", players::POLICY_WEEKLY, { persist::CalendarDate(2019, 6, 3), true } },
+        { "date range, one date", players::POLICY_DATE_RANGE, { persist::CalendarDate(2026, 6, 3), false } },
     };
     for (const Case& c : cases) {
         PlaybackHarness run;
-        SchedulePolicy& policy = run.players.Slot(0).Policy;
+        players::SchedulePolicy& policy = run.players.Slot(0).Policy;
         policy.Type = c.type;
         policy.Week.fill(true);
-        policy.BeginDate = CalendarDate(2026, 6, 1);
-        policy.EndDate = CalendarDate(2026, 6, 30);
-        policy.DaysOff = { c.off, { CalendarDate(2026, 6, 10), false } };
+        policy.BeginDate = persist::CalendarDate(2026, 6, 1);
+        policy.EndDate = persist::CalendarDate(2026, 6, 30);
+        policy.DaysOff = { c.off, { persist::CalendarDate(2026, 6, 10), false } };
         run.Place(0, "/music/early.mp3", 60'000, "00:00:01");
         run.Place(0, "/music/late.mp3", 30'000, "23:59:00");
         run.clock.now = LocalTime(2026, 6, 2, 23, 0, 0);
         run.scheduler.StartPlayerTimer(0);
 
         run.TickAt(LocalTime(2026, 6, 2, 23, 59, 10));
-        EXPECT_EQ(run.State(0), PLAYER_RUNNING) << c.what << ": the evening before";
+        EXPECT_EQ(run.State(0), players::PLAYER_RUNNING) << c.what << ": the evening before";
         run.TickAt(LocalTime(2026, 6, 3, 0, 0, 30));
-        EXPECT_EQ(run.State(0), PLAYER_STOPPED) << c.what << ": the day off";
+        EXPECT_EQ(run.State(0), players::PLAYER_STOPPED) << c.what << ": the day off";
         EXPECT_EQ(run.view.status[0].text, "Timer already started\nDay off") << c.what;
         run.TickAt(LocalTime(2026, 6, 3, 23, 59, 10));
-        EXPECT_EQ(run.State(0), PLAYER_STOPPED) << c.what << ": the day off's evening";
+        EXPECT_EQ(run.State(0), players::PLAYER_STOPPED) << c.what << ": the day off's evening";
         run.TickAt(LocalTime(2026, 6, 4, 0, 0, 30));
-        EXPECT_EQ(run.State(0), PLAYER_RUNNING) << c.what << ": the day after";
+        EXPECT_EQ(run.State(0), players::PLAYER_RUNNING) << c.what << ": the day after";
         EXPECT_EQ(run.control.openCount, 2) << c.what;
     }
 }
@@ -219,7 +219,7 @@ TEST_F(TimerSchedulerTest, ListEditsTakeEffectAtTheNextTick)
     ASSERT_EQ(h.control.spans.back().file, "/music/a.mp3");
 
     // Moving b up puts it at 10:00:00, so the clock is now in b's window.
-    PlayList& list = h.players.Slot(0).List;
+    players::PlayList& list = h.players.Slot(0).List;
     list.ClearSelection();
     list.SetSelected(1, true);
     list.MoveSelectedUp();
@@ -228,9 +228,9 @@ TEST_F(TimerSchedulerTest, ListEditsTakeEffectAtTheNextTick)
     EXPECT_EQ(h.control.spans.back().opened, June3(10, 0, 31));
 
     // b moved on to 10:05:00: nothing is due at 10:00:32 any more.
-    ASSERT_TRUE(list.SetBeginTime(0, TimeOfDay(10, 5, 0)));
+    ASSERT_TRUE(list.SetBeginTime(0, persist::TimeOfDay(10, 5, 0)));
     h.TickAt(June3(10, 0, 32));
-    EXPECT_EQ(h.State(0), PLAYER_STOPPED);
+    EXPECT_EQ(h.State(0), players::PLAYER_STOPPED);
 
     // A row placed around the time plays at the next tick; removed, it stops.
     list.ClearAll();
@@ -240,17 +240,17 @@ TEST_F(TimerSchedulerTest, ListEditsTakeEffectAtTheNextTick)
     list.SetSelected(0, true);
     list.RemoveSelected();
     h.TickAt(June3(10, 0, 34));
-    EXPECT_EQ(h.State(0), PLAYER_STOPPED);
+    EXPECT_EQ(h.State(0), players::PLAYER_STOPPED);
     EXPECT_EQ(h.control.spans.back().closed, June3(10, 0, 34));
 
     // So do policy edits.
     h.Place(0, "/music/d.mp3", 60'000, "10:00:00");
     h.players.Slot(0).Policy.Week[3] = false;
     h.TickAt(June3(10, 0, 35));
-    EXPECT_EQ(h.State(0), PLAYER_STOPPED);
+    EXPECT_EQ(h.State(0), players::PLAYER_STOPPED);
     h.players.Slot(0).Policy.Week[3] = true;
     h.TickAt(June3(10, 0, 36));
-    EXPECT_EQ(h.State(0), PLAYER_RUNNING);
+    EXPECT_EQ(h.State(0), players::PLAYER_RUNNING);
     EXPECT_EQ(h.control.opensOverOpenStream, 0);
 }
 
@@ -263,7 +263,7 @@ TEST_F(TimerSchedulerTest, StartAllTimersLeavesRunningTimersAloneAndStartsTheRes
     h.scheduler.StartPlayerTimer(4);
     h.TickAt(June3(0, 1, 0));
     h.TickAt(June3(0, 1, 0));
-    ASSERT_EQ(h.State(1), PLAYER_RUNNING);
+    ASSERT_EQ(h.State(1), players::PLAYER_RUNNING);
     h.timers.calls.clear();
     h.control.calls.clear();
 
@@ -273,10 +273,10 @@ TEST_F(TimerSchedulerTest, StartAllTimersLeavesRunningTimersAloneAndStartsTheRes
     EXPECT_THAT(h.control.calls,
         ElementsAre("CloseStream 0", "CloseStream 2", "CloseStream 3", "CloseStream 5", "CloseStream 6",
             "CloseStream 7"));
-    for (const PlayerSlot& slot : h.players)
+    for (const players::PlayerSlot& slot : h.players)
         EXPECT_TRUE(slot.TimerOn());
-    EXPECT_EQ(h.State(1), PLAYER_RUNNING);
-    EXPECT_EQ(h.State(4), PLAYER_RUNNING);
+    EXPECT_EQ(h.State(1), players::PLAYER_RUNNING);
+    EXPECT_EQ(h.State(4), players::PLAYER_RUNNING);
 }
 
 TEST_F(TimerSchedulerTest, StopAllTimersStopsOnlyTimedPlayers)
@@ -293,7 +293,7 @@ TEST_F(TimerSchedulerTest, StopAllTimersStopsOnlyTimedPlayers)
     EXPECT_THAT(h.control.calls, ElementsAre("CloseStream 3"));
     EXPECT_FALSE(h.players.Slot(3).TimerOn());
     EXPECT_EQ(h.view.status[3].text, "Stopped");
-    EXPECT_EQ(h.State(0), PLAYER_RUNNING);
+    EXPECT_EQ(h.State(0), players::PLAYER_RUNNING);
 }
 
 TEST_F(TimerSchedulerTest, StartCurrentTimerRefusesARunningTimerAndAnEmptyList)
@@ -302,7 +302,7 @@ TEST_F(TimerSchedulerTest, StartCurrentTimerRefusesARunningTimerAndAnEmptyList)
     ASSERT_EQ(h.messages.shown.size(), 1u);
     EXPECT_EQ(h.messages.shown[0].text, "No list item");
     EXPECT_EQ(h.messages.shown[0].caption, "Tessaly");
-    EXPECT_EQ(h.messages.shown[0].icon, MessageIcon::Information);
+    EXPECT_EQ(h.messages.shown[0].icon, players::MessageIcon::Information);
     EXPECT_FALSE(h.players.Slot(0).TimerOn());
     EXPECT_THAT(h.control.calls, IsEmpty());
 
@@ -314,7 +314,7 @@ TEST_F(TimerSchedulerTest, StartCurrentTimerRefusesARunningTimerAndAnEmptyList)
     h.scheduler.StartCurrentPlayerTimer();
     ASSERT_EQ(h.messages.shown.size(), 2u);
     EXPECT_EQ(h.messages.shown[1].text, "Timer already started");
-    EXPECT_EQ(h.messages.shown[1].icon, MessageIcon::Information);
+    EXPECT_EQ(h.messages.shown[1].icon, players::MessageIcon::Information);
     EXPECT_THAT(h.timers.calls, ElementsAre("Start 0"));
 }
 
@@ -327,14 +327,14 @@ TEST_F(TimerSchedulerTest, StopCurrentTimerWithTheTimerOffLeavesAManualFilePlayi
     h.scheduler.StopCurrentPlayerTimer();
     EXPECT_THAT(h.control.calls, IsEmpty());
     EXPECT_THAT(h.timers.calls, IsEmpty());
-    EXPECT_EQ(h.State(0), PLAYER_RUNNING);
+    EXPECT_EQ(h.State(0), players::PLAYER_RUNNING);
 
     // With the timer on it stops the timer and the player.
     h.scheduler.StartCurrentPlayerTimer();
     h.TickAt(June3(0, 0, 30));
     h.scheduler.StopCurrentPlayerTimer();
     EXPECT_THAT(h.timers.calls, ElementsAre("Start 0", "Stop 0"));
-    EXPECT_EQ(h.State(0), PLAYER_STOPPED);
+    EXPECT_EQ(h.State(0), players::PLAYER_STOPPED);
     EXPECT_EQ(h.view.status[0].text, "Stopped");
 }
 
@@ -351,7 +351,7 @@ TEST_F(TimerSchedulerTest, AFailingFileIsTriedAgainAfterGrowingPausesAndTheSelec
     h.view.calls.clear();
 
     std::vector<int> tries;
-    PlayList& list = h.players.Slot(0).List;
+    players::PlayList& list = h.players.Slot(0).List;
     for (int second = 0; second < 100; ++second) {
         const int opens = h.control.openCount;
         h.TickAt(June3(10, 0, 0) + second);
@@ -466,16 +466,16 @@ TEST_F(TimerSchedulerTest, ATimerThatCannotStartStaysOff)
     h.scheduler.StartCurrentPlayerTimer();
     EXPECT_FALSE(h.players.Slot(0).TimerOn());
     h.controller.PlayPauseCurrent();
-    EXPECT_EQ(h.State(0), PLAYER_RUNNING);
+    EXPECT_EQ(h.State(0), players::PLAYER_RUNNING);
 }
 
 TEST_F(TimerSchedulerTest, TimerIdsMapToPlayers)
 {
-    EXPECT_EQ(TimerScheduler::PlayerOfTimer(200), 0);
-    EXPECT_EQ(TimerScheduler::PlayerOfTimer(207), 7);
-    EXPECT_EQ(TimerScheduler::PlayerOfTimer(199), -1);
-    EXPECT_EQ(TimerScheduler::PlayerOfTimer(208), -1);
-    EXPECT_EQ(TimerScheduler::PlayerOfTimer(1), -1);
+    EXPECT_EQ(players::TimerScheduler::PlayerOfTimer(200), 0);
+    EXPECT_EQ(players::TimerScheduler::PlayerOfTimer(207), 7);
+    EXPECT_EQ(players::TimerScheduler::PlayerOfTimer(199), -1);
+    EXPECT_EQ(players::TimerScheduler::PlayerOfTimer(208), -1);
+    EXPECT_EQ(players::TimerScheduler::PlayerOfTimer(1), -1);
 }
 
 } // namespace
@@ -509,15 +509,15 @@ TEST_F(TimerSchedulerTest, AFileThatPlayedOnceAndThenFailsToOpenIsTriedAgainAfte
 
 TEST_F(TimerSchedulerTest, RowsOfOneSecondOnEveryPlayerAreOpenedAheadAndStartedTogetherFirst)
 {
-    for (int player = 0; player < PLAYER_COUNT; ++player)
+    for (int player = 0; player < players::PLAYER_COUNT; ++player)
         h.Place(player, "/zone" + std::to_string(player) + "/bell.mp3", 5'000, "10:00:00");
     h.clock.now = June3(9, 59, 58);
     h.scheduler.StartAllTimers();
     h.TickAt(June3(9, 59, 59));
     // Opened paused a second ahead, and not running before their second.
     EXPECT_EQ(h.control.CallsOf("OpenStream").size(), 8u);
-    for (int player = 0; player < PLAYER_COUNT; ++player) {
-        EXPECT_EQ(h.State(player), PLAYER_STOPPED);
+    for (int player = 0; player < players::PLAYER_COUNT; ++player) {
+        EXPECT_EQ(h.State(player), players::PLAYER_STOPPED);
         EXPECT_FALSE(h.control.streams[static_cast<std::size_t>(player)].playing);
     }
 
@@ -536,8 +536,8 @@ TEST_F(TimerSchedulerTest, RowsOfOneSecondOnEveryPlayerAreOpenedAheadAndStartedT
     }
     EXPECT_EQ(starts, 8);
     EXPECT_THAT(h.control.CallsOf("OpenStream"), IsEmpty());
-    for (int player = 0; player < PLAYER_COUNT; ++player) {
-        EXPECT_EQ(h.State(player), PLAYER_RUNNING);
+    for (int player = 0; player < players::PLAYER_COUNT; ++player) {
+        EXPECT_EQ(h.State(player), players::PLAYER_RUNNING);
         EXPECT_EQ(h.control.spans[static_cast<std::size_t>(player)].played, June3(10, 0, 0));
         EXPECT_EQ(h.log.Of(player).back(), "/zone" + std::to_string(player) + "/bell.mp3 | started");
     }
@@ -567,16 +567,16 @@ TEST_F(TimerSchedulerTest, SecondsNoTickSawAreLookedAtAfterwards)
     h.TickAt(June3(10, 0, 2));
     EXPECT_EQ(
         h.log.Of(0).back(), "/music/one-second.mp3 | missed: its window 10:00:01-10:00:02 passed unseen");
-    EXPECT_EQ(h.State(0), PLAYER_STOPPED);
+    EXPECT_EQ(h.State(0), players::PLAYER_STOPPED);
     EXPECT_FALSE(h.control.streams[0].open);
     EXPECT_EQ(h.log.Of(1).back(),
         "/music/news.mp3 | started 1 s after its begin time: its begin second passed unseen");
-    EXPECT_EQ(h.State(1), PLAYER_RUNNING);
+    EXPECT_EQ(h.State(1), players::PLAYER_RUNNING);
     // A second tick in the same second (the clock was set by less than a second) changes nothing.
     const std::size_t lines = h.log.lines.size();
     h.TickAt(June3(10, 0, 2));
     EXPECT_EQ(h.log.lines.size(), lines);
-    EXPECT_EQ(h.State(1), PLAYER_RUNNING);
+    EXPECT_EQ(h.State(1), players::PLAYER_RUNNING);
 }
 
 // What happens when a row's window closes while its file still plays: a file whose end is less than
@@ -622,7 +622,7 @@ TEST_F(TimerSchedulerTest, AtItsWindowsEndAFileNearItsEndPlaysOnALateOneFadesAnd
         ASSERT_EQ(p.control.spans.size(), 1u);
         EXPECT_EQ(p.control.spans[0].completed, c.completed);
         EXPECT_EQ(p.log.Of(0).back(), std::string("/music/bell.mp3 | ") + c.ending);
-        EXPECT_EQ(p.State(0), PLAYER_STOPPED);
+        EXPECT_EQ(p.State(0), players::PLAYER_STOPPED);
         EXPECT_FALSE(p.control.streams[0].open);
     }
 }

@@ -74,10 +74,10 @@ TEST_F(UnattendedPlayerTest, AMissingFileIsMarkedWhileItIsGoneAndPlaysOnceItIsBa
     StartTimerAt(0, June3(10, 0, 0));
 
     h.TickAt(June3(10, 0, 1));
-    EXPECT_EQ(h.players.Slot(0).List.Row(0).MissingReason, MISSING_FILE_NOT_FOUND);
+    EXPECT_EQ(h.players.Slot(0).List.Row(0).MissingReason, players::MISSING_FILE_NOT_FOUND);
     // Still gone: the mark stays when looked at again.
     h.controller.RecheckMissingFiles();
-    EXPECT_EQ(h.players.Slot(0).List.Row(0).MissingReason, MISSING_FILE_NOT_FOUND);
+    EXPECT_EQ(h.players.Slot(0).List.Row(0).MissingReason, players::MISSING_FILE_NOT_FOUND);
 
     // The share comes up: the mark goes at the next look, and the next tick plays the row.
     std::ofstream(path).put('x');
@@ -91,10 +91,10 @@ TEST_F(UnattendedPlayerTest, AMissingFileIsMarkedWhileItIsGoneAndPlaysOnceItIsBa
 
 TEST_F(UnattendedPlayerTest, AnEndedDateRangeIsToldAndPlaysNothing)
 {
-    SchedulePolicy& policy = h.players.Slot(2).Policy;
-    policy.Type = POLICY_DATE_RANGE;
-    policy.BeginDate = CalendarDate(2026, 5, 1);
-    policy.EndDate = CalendarDate(2026, 6, 2);
+    players::SchedulePolicy& policy = h.players.Slot(2).Policy;
+    policy.Type = players::POLICY_DATE_RANGE;
+    policy.BeginDate = persist::CalendarDate(2026, 5, 1);
+    policy.EndDate = persist::CalendarDate(2026, 6, 2);
     h.Place(2, "/music/a.mp3", 60'000, "10:00:00");
     StartTimerAt(2, June3(10, 0, 0));
     h.TickAt(June3(10, 0, 1));
@@ -102,7 +102,7 @@ TEST_F(UnattendedPlayerTest, AnEndedDateRangeIsToldAndPlaysNothing)
     EXPECT_EQ(h.control.openCount, 0);
     EXPECT_EQ(h.view.status[2].text, "Timer already started\nDate range ended: 2026-06-02");
     // A range that ends today has not ended.
-    policy.EndDate = CalendarDate(2026, 6, 3);
+    policy.EndDate = persist::CalendarDate(2026, 6, 3);
     h.controller.RefreshStatus(2);
     EXPECT_EQ(h.view.status[2].text, "Timer already started");
 }
@@ -122,11 +122,11 @@ TEST_F(UnattendedPlayerTest, WhatTheTimerDoesAfterARestartFollowsTheUsersLastCho
     h.scheduler.HaltAllTimers();
     EXPECT_FALSE(h.players.Slot(0).TimerOn());
     EXPECT_TRUE(h.players.Slot(0).TimerWanted);
-    EXPECT_EQ(h.State(0), PLAYER_STOPPED);
+    EXPECT_EQ(h.State(0), players::PLAYER_STOPPED);
 
     h.scheduler.StartAllTimers();
     h.scheduler.StopAllTimers();
-    for (const PlayerSlot& slot : h.players)
+    for (const players::PlayerSlot& slot : h.players)
         EXPECT_FALSE(slot.TimerWanted);
 }
 

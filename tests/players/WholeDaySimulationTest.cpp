@@ -31,7 +31,7 @@ private:
 
 std::int64_t SecondOfDay(const std::string& text)
 {
-    const TimeOfDay time(text);
+    const persist::TimeOfDay time(text);
     return time.Hour() * 3600 + time.Minute() * 60 + time.Second();
 }
 
@@ -55,20 +55,20 @@ protected:
     void FillDay(int player, std::uint32_t seed, const char* firstBegin)
     {
         Sequence random(seed);
-        PlayList& list = h.players.Slot(player).List;
+        players::PlayList& list = h.players.Slot(player).List;
         int row = 0;
         std::string begin = firstBegin;
         for (;;) {
             const int rowsInSegment = static_cast<int>(random.Next(2, 4));
             for (int i = 0; i < rowsInSegment; ++i, ++row) {
                 const std::int64_t lengthMs = random.Next(1, 40 * 60) * 1000 + 500;
-                const AppendResult placed = list.AppendFileAt(Name(player, row), lengthMs, begin);
-                if (placed != AppendResult::Appended)
+                const players::AppendResult placed = list.AppendFileAt(Name(player, row), lengthMs, begin);
+                if (placed != players::AppendResult::Appended)
                     return;
                 h.control.durations[Name(player, row)] = static_cast<std::int32_t>(lengthMs);
                 begin.clear();
             }
-            TimeOfDay next(list.LastEndTime());
+            persist::TimeOfDay next(list.LastEndTime());
             next.AddSeconds(static_cast<std::uint32_t>(random.Next(2, 2 * 3600)));
             if (next.NextDay())
                 return;
@@ -82,19 +82,19 @@ protected:
 
 TEST_F(WholeDaySimulationTest, EveryRowPlaysExactlyInItsWindowAndNothingElsePlays)
 {
-    for (int player = 0; player < PLAYER_COUNT; ++player)
+    for (int player = 0; player < players::PLAYER_COUNT; ++player)
         FillDay(player, 1000u + static_cast<std::uint32_t>(player), player == 0 ? "00:00:00" : "00:00:01");
     // The last row of player 1 ends at the last second of the day.
-    PlayList& one = h.players.Slot(1).List;
-    while (one.LastEndTime() > TimeOfDay(23, 0, 0))
+    players::PlayList& one = h.players.Slot(1).List;
+    while (one.LastEndTime() > persist::TimeOfDay(23, 0, 0))
         one.RemoveFrom(one.RowCount() - 1);
-    ASSERT_EQ(one.AppendFileAt("/zone1/last.mp3", 60'000, "23:58:59"), AppendResult::Appended);
-    ASSERT_EQ(one.LastEndTime(), TimeOfDay(23, 59, 59));
+    ASSERT_EQ(one.AppendFileAt("/zone1/last.mp3", 60'000, "23:58:59"), players::AppendResult::Appended);
+    ASSERT_EQ(one.LastEndTime(), persist::TimeOfDay(23, 59, 59));
     h.control.durations["/zone1/last.mp3"] = 60'500;
     // Player 6 plays by a date range that holds the day, player 7 by a week that leaves it out.
-    h.players.Slot(6).Policy.Type = POLICY_DATE_RANGE;
-    h.players.Slot(6).Policy.BeginDate = CalendarDate(2026, 6, 3);
-    h.players.Slot(6).Policy.EndDate = CalendarDate(2026, 6, 3);
+    h.players.Slot(6).Policy.Type = players::POLICY_DATE_RANGE;
+    h.players.Slot(6).Policy.BeginDate = persist::CalendarDate(2026, 6, 3);
+    h.players.Slot(6).Policy.EndDate = persist::CalendarDate(2026, 6, 3);
     h.players.Slot(7).Policy.Week[3] = false;
 
     // A Wednesday without a change of summer time.
@@ -110,17 +110,17 @@ TEST_F(WholeDaySimulationTest, EveryRowPlaysExactlyInItsWindowAndNothingElsePlay
         h.PlaySecondAt(midnight + second);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     const double cpuSeconds = static_cast<double>(std::clock() - startedCpu) / CLOCKS_PER_SEC;
-    std::printf("[ whole day ] %d players x %lld ticks in %.3f s (%.3f s of processor time)\n", PLAYER_COUNT,
-        static_cast<long long>(secondsPerDay), seconds, cpuSeconds);
+    std::printf("[ whole day ] %d players x %lld ticks in %.3f s (%.3f s of processor time)\n",
+        players::PLAYER_COUNT, static_cast<long long>(secondsPerDay), seconds, cpuSeconds);
     RecordProperty("seconds", std::to_string(seconds));
 
     std::size_t rows = 0;
-    for (int player = 0; player < PLAYER_COUNT; ++player) {
-        const PlayList& list = h.players.Slot(player).List;
+    for (int player = 0; player < players::PLAYER_COUNT; ++player) {
+        const players::PlayList& list = h.players.Slot(player).List;
         ASSERT_GE(list.RowCount(), 6) << "player " << player;
         std::vector<Expected> expected;
         if (player != 7) {
-            for (const PlayListEntry& row : list.Rows())
+            for (const players::PlayListEntry& row : list.Rows())
                 expected.push_back(Expected {
                     row.Path, midnight + SecondOfDay(row.BeginTime), midnight + SecondOfDay(row.EndTime) });
         }
@@ -140,7 +140,7 @@ TEST_F(WholeDaySimulationTest, EveryRowPlaysExactlyInItsWindowAndNothingElsePlay
             EXPECT_EQ(played[i].opened, expected[i].opened) << "player " << player << " row " << i;
             EXPECT_EQ(played[i].closed, expected[i].closed) << "player " << player << " row " << i;
         }
-        EXPECT_EQ(h.State(player), PLAYER_STOPPED);
+        EXPECT_EQ(h.State(player), players::PLAYER_STOPPED);
     }
     EXPECT_EQ(std::count_if(h.control.spans.begin(), h.control.spans.end(),
                   [](const FakeSonarel::Span& span) { return span.played >= 0; }),

@@ -93,7 +93,7 @@ TEST(MainWindow, StartsWithListZeroShownEveryListGroupedAndStoredNamesOnTheButto
             + "\" BeginTime=\"10:00:00\"/></Player>"
               "</KVConfig>";
     rig.Open();
-    for (int player = 0; player < PLAYER_COUNT; ++player) {
+    for (int player = 0; player < players::PLAYER_COUNT; ++player) {
         SCOPED_TRACE(player);
         EXPECT_EQ(rig.window->List(player)->isVisible(), player == 0);
         EXPECT_EQ(rig.window->List(player)->ControlId(), 200 + player);
@@ -178,10 +178,10 @@ TEST(MainWindow, ToolBarButtonsRunTheirCommands)
     EXPECT_TRUE(rig.messages.messages.empty());
 
     dlgtest::ClickItem(toolBar, CToolWnd::ITEM_START_ALL_TIMERS);
-    for (int player = 0; player < PLAYER_COUNT; ++player)
+    for (int player = 0; player < players::PLAYER_COUNT; ++player)
         EXPECT_TRUE(rig.window->GetPlayers().Slot(player).TimerOn()) << player;
     dlgtest::ClickItem(toolBar, CToolWnd::ITEM_STOP_ALL_TIMERS);
-    for (int player = 0; player < PLAYER_COUNT; ++player)
+    for (int player = 0; player < players::PLAYER_COUNT; ++player)
         EXPECT_FALSE(rig.window->GetPlayers().Slot(player).TimerOn()) << player;
 }
 
@@ -195,14 +195,14 @@ TEST(MainWindow, ListEditButtonsRunTheirCommands)
     ASSERT_EQ(rig.messages.messages.size(), 1U);
     EXPECT_EQ(rig.messages.messages[0].text, "No selected item");
     EXPECT_EQ(rig.messages.messages[0].caption, "Tessaly");
-    EXPECT_EQ(rig.messages.messages[0].icon, MessageIcon::Information);
+    EXPECT_EQ(rig.messages.messages[0].icon, players::MessageIcon::Information);
 
     dlgtest::ClickItem(bar, CListEditWnd::ITEM_START_TIMER);
     ASSERT_EQ(rig.messages.messages.size(), 2U);
     EXPECT_EQ(rig.messages.messages[1].text, "No list item");
 
     AddRows(rig, 3);
-    PlayList& list = rig.window->GetPlayers().Slot(0).List;
+    players::PlayList& list = rig.window->GetPlayers().Slot(0).List;
     ASSERT_EQ(list.RowCount(), 3);
     list.SetSelected(1, true);
     dlgtest::ClickItem(bar, CListEditWnd::ITEM_MOVE_UP);
@@ -225,12 +225,12 @@ TEST(MainWindow, ClearAsksFirstAndNoKeepsEveryRow)
     MainWindowRig rig;
     rig.Open();
     AddRows(rig, 2);
-    PlayList& list = rig.window->GetPlayers().Slot(0).List;
+    players::PlayList& list = rig.window->GetPlayers().Slot(0).List;
     rig.messages.answerYes = false;
     dlgtest::ClickItem(rig.window->Panes().listEditBar.get(), CListEditWnd::ITEM_CLEAR);
     ASSERT_EQ(rig.messages.messages.size(), 1U);
     EXPECT_EQ(rig.messages.messages[0].text, "Are you sure to clear all file?");
-    EXPECT_EQ(rig.messages.messages[0].icon, MessageIcon::Question);
+    EXPECT_EQ(rig.messages.messages[0].icon, players::MessageIcon::Question);
     EXPECT_EQ(list.RowCount(), 2);
     rig.messages.answerYes = true;
     rig.window->RunCommand(ID_CLEAR_ITEMS);
@@ -264,13 +264,13 @@ TEST(MainWindow, AddNewFilesMeasuresThemUnderTheLoadWindowAndReportsTheUnreadabl
         QString::fromStdString(rig.Folder() + "missing.mp3"),
         QString::fromStdString(rig.MakeFile("b.flac")) };
     rig.window->RunCommand(ID_ADD_FILES);
-    const PlayList& list = rig.window->GetPlayers().Slot(0).List;
+    const players::PlayList& list = rig.window->GetPlayers().Slot(0).List;
     ASSERT_EQ(list.RowCount(), 2);
     EXPECT_EQ(list.Row(0).BeginTime, "00:00:01");
     EXPECT_EQ(list.Row(1).BeginTime, "00:00:12");
     ASSERT_EQ(rig.messages.messages.size(), 1U);
     EXPECT_EQ(rig.messages.messages[0].text, "Failed to load file :\n" + rig.Folder() + "missing.mp3");
-    EXPECT_EQ(rig.messages.messages[0].icon, MessageIcon::Exclamation);
+    EXPECT_EQ(rig.messages.messages[0].icon, players::MessageIcon::Exclamation);
     EXPECT_TRUE(rig.window->List(0)->IsGroupView());
 }
 
@@ -294,7 +294,7 @@ TEST(MainWindow, DropAddsOnlyAudioFilesWhateverTheCaseOfTheirExtension)
     QDropEvent drop(QPointF(point), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(rig.window.get(), &drop);
     // The files are loaded once the drop has finished.
-    const PlayList& list = rig.window->GetPlayers().Slot(0).List;
+    const players::PlayList& list = rig.window->GetPlayers().Slot(0).List;
     EXPECT_TRUE(QTest::qWaitFor([&] { return list.RowCount() == 2; }, 5000));
     ASSERT_EQ(list.RowCount(), 2);
     EXPECT_EQ(list.Row(0).Path, first.toStdString());
@@ -374,7 +374,8 @@ TEST(MainWindow, PlayControlsAndDoubleClickPlayTheRows)
     dlgtest::ClickItem(rig.window->Panes().playCtrlBar.get(), CPlayCtrlWnd::ITEM_PLAY);
     ASSERT_EQ(rig.control->opened.size(), 1U);
     EXPECT_EQ(rig.control->opened[0].second, rig.Folder() + "tone0.mp3");
-    EXPECT_EQ(rig.window->Panes().playCtrlBar->FindItem(CPlayCtrlWnd::ITEM_PLAY)->imageId, IMAGE_PAUSE);
+    EXPECT_EQ(
+        rig.window->Panes().playCtrlBar->FindItem(CPlayCtrlWnd::ITEM_PLAY)->imageId, players::IMAGE_PAUSE);
     EXPECT_EQ(rig.window->Panes().playerPanel->FindItem(0)->tip, QStringLiteral("Running"));
 
     CKVListCtrl* view = rig.window->List(0);
@@ -384,7 +385,8 @@ TEST(MainWindow, PlayControlsAndDoubleClickPlayTheRows)
     EXPECT_EQ(rig.control->opened[1].second, rig.Folder() + "tone1.mp3");
 
     dlgtest::ClickItem(rig.window->Panes().playCtrlBar.get(), CPlayCtrlWnd::ITEM_STOP);
-    EXPECT_EQ(rig.window->Panes().playCtrlBar->FindItem(CPlayCtrlWnd::ITEM_PLAY)->imageId, IMAGE_PLAY);
+    EXPECT_EQ(
+        rig.window->Panes().playCtrlBar->FindItem(CPlayCtrlWnd::ITEM_PLAY)->imageId, players::IMAGE_PLAY);
 }
 
 TEST(MainWindow, ExportAndImportReportTheirOutcome)
@@ -396,12 +398,12 @@ TEST(MainWindow, ExportAndImportReportTheirOutcome)
     rig.window->RunCommand(ID_EXPORT_LIST);
     ASSERT_EQ(rig.messages.messages.size(), 1U);
     EXPECT_EQ(rig.messages.messages[0].text, "Program export successful!");
-    EXPECT_EQ(rig.messages.messages[0].icon, MessageIcon::Information);
+    EXPECT_EQ(rig.messages.messages[0].icon, players::MessageIcon::Information);
 
     rig.prompts.exportPath = QString::fromStdString(rig.Folder() + "no/such/folder/list.xml");
     rig.window->RunCommand(ID_EXPORT_LIST);
     EXPECT_EQ(rig.messages.messages.back().text, "Program export failed!");
-    EXPECT_EQ(rig.messages.messages.back().icon, MessageIcon::Error);
+    EXPECT_EQ(rig.messages.messages.back().icon, players::MessageIcon::Error);
 
     dlgtest::ClickItem(rig.window->Panes().playerPanel.get(), 3);
     rig.prompts.importPath = QString::fromStdString(rig.Folder() + "list.xml");
@@ -413,7 +415,7 @@ TEST(MainWindow, ExportAndImportReportTheirOutcome)
     rig.prompts.importPath = QString::fromStdString(rig.MakeFile("broken.xml"));
     rig.window->RunCommand(ID_IMPORT_LIST);
     EXPECT_EQ(rig.messages.messages.back().text, "Program import failed!");
-    EXPECT_EQ(rig.messages.messages.back().icon, MessageIcon::Error);
+    EXPECT_EQ(rig.messages.messages.back().icon, players::MessageIcon::Error);
     EXPECT_EQ(rig.window->GetPlayers().Slot(3).List.RowCount(), 2);
 }
 
@@ -425,7 +427,7 @@ TEST(MainWindow, HelpOpensTheGuideOrSaysWhereItIsMissing)
     ASSERT_EQ(rig.messages.messages.size(), 1U);
     EXPECT_EQ(
         rig.messages.messages[0].text, "Can not find the help file \"" + rig.Folder() + "Tessaly.html\"");
-    EXPECT_EQ(rig.messages.messages[0].icon, MessageIcon::Error);
+    EXPECT_EQ(rig.messages.messages[0].icon, players::MessageIcon::Error);
     EXPECT_TRUE(rig.prompts.openedUrls.empty());
 
     const std::string guide = rig.MakeFile("Tessaly.html");

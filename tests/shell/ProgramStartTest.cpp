@@ -61,7 +61,7 @@ TEST(ProgramStart, ASecondCopyIsToldAndLeavesTheFirstAlone)
     ASSERT_EQ(rig.messages.messages.size(), 1U);
     EXPECT_EQ(rig.messages.messages[0].text, QStringLiteral("The program is already running!"));
     EXPECT_EQ(rig.messages.messages[0].caption, QStringLiteral("Tessaly"));
-    EXPECT_EQ(rig.messages.messages[0].icon, MessageIcon::Information);
+    EXPECT_EQ(rig.messages.messages[0].icon, players::MessageIcon::Information);
     EXPECT_FALSE(rig.ran);
     EXPECT_TRUE(first.Owned());
     EXPECT_FALSE(std::filesystem::exists(rig.window.ConfigPath()));
@@ -75,7 +75,7 @@ TEST(ProgramStart, AMissingSkinIsReportedAndNoWindowOpens)
     EXPECT_EQ(CTessalyApp::Run(setup), 1);
     ASSERT_EQ(rig.messages.messages.size(), 1U);
     EXPECT_EQ(rig.messages.messages[0].text, QStringLiteral("Failed to Load skin file \"Default.skin!\""));
-    EXPECT_EQ(rig.messages.messages[0].icon, MessageIcon::Error);
+    EXPECT_EQ(rig.messages.messages[0].icon, players::MessageIcon::Error);
     EXPECT_FALSE(rig.ran);
     EXPECT_FALSE(std::filesystem::exists(rig.window.ConfigPath()));
     InstanceLock next(setup.LockPath);

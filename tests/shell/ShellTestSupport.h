@@ -53,21 +53,21 @@ public:
 };
 
 // Records the messages; questions get the prepared answer.
-class RecordingMessages final : public IMessageSink {
+class RecordingMessages final : public players::IMessageSink {
 public:
     struct Message {
         std::string text;
         std::string caption;
-        MessageIcon icon = MessageIcon::None;
+        players::MessageIcon icon = players::MessageIcon::None;
     };
 
-    void ShowMessage(std::string_view text, std::string_view caption, MessageIcon icon) override
+    void ShowMessage(std::string_view text, std::string_view caption, players::MessageIcon icon) override
     {
         messages.push_back({ std::string(text), std::string(caption), icon });
     }
     bool AskYesNo(std::string_view text, std::string_view caption) override
     {
-        messages.push_back({ std::string(text), std::string(caption), MessageIcon::Question });
+        messages.push_back({ std::string(text), std::string(caption), players::MessageIcon::Question });
         return answerYes;
     }
 
@@ -119,7 +119,7 @@ struct MainWindowRig {
     std::string supportUrl = "https://maker.test/support/";
     std::string homeUrl = "https://maker.test/";
     // Set before Open: measures loudness for players with even loudness; none by default.
-    LoudnessWorker::Meter measureLoudness;
+    players::LoudnessWorker::Meter measureLoudness;
     std::unique_ptr<CTessalyDlg> window;
 
     [[nodiscard]] std::string Folder() const { return folder.path().toStdString() + "/"; }

@@ -49,7 +49,7 @@ TEST(UnattendedStart, TheStoredTimersStartAgainAndNothingThatIsAwayIsLost)
     const std::string stored = Configuration(rig);
     std::ofstream(rig.ConfigPath()) << stored;
     rig.Open();
-    Players& players = rig.window->GetPlayers();
+    players::Players& players = rig.window->GetPlayers();
 
     EXPECT_TRUE(players.Slot(1).TimerOn());
     EXPECT_TRUE(players.Slot(2).TimerOn());
@@ -58,7 +58,7 @@ TEST(UnattendedStart, TheStoredTimersStartAgainAndNothingThatIsAwayIsLost)
     EXPECT_EQ(rig.window->Panes().playerPanel->FindItem(1)->tip.toStdString(),
         "Stopped\nDevice not connected: USB Adapter (usb1)");
     ASSERT_EQ(players.Slot(2).List.RowCount(), 1);
-    EXPECT_EQ(players.Slot(2).List.Row(0).MissingReason, MISSING_FILE_NOT_FOUND);
+    EXPECT_EQ(players.Slot(2).List.Row(0).MissingReason, players::MISSING_FILE_NOT_FOUND);
     // The row that nothing could keep is gone, but the file that named it was kept first.
     EXPECT_TRUE(players.Slot(3).List.Empty());
     EXPECT_EQ(ReadFile(rig.ConfigPath() + ".bak"), stored);

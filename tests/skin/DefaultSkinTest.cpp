@@ -85,7 +85,7 @@ TEST_F(DefaultSkinTest, StylesEveryWindowOfTheToolkit)
     ASSERT_TRUE(package.Open(TESSALY_DEFAULT_SKIN));
     std::string scheme;
     ASSERT_TRUE(package.ExtractToBuffer("kvskin.xml", &scheme, nullptr));
-    CXmlparse document;
+    persist::CXmlparse document;
     ASSERT_TRUE(document.SetText(scheme)) << document.GetLastError();
     ASSERT_TRUE(document.FindElement("kvskin"));
     ASSERT_TRUE(document.EnterElement());

@@ -260,7 +260,7 @@ private:
         pane->AddItem(holder);
     }
 
-    PlayList m_list;
+    players::PlayList m_list;
     std::vector<std::unique_ptr<CBaseWnd>> m_owned;
     std::unique_ptr<CKVListCtrl> m_view;
     std::unique_ptr<CKVComboBox> m_combo;

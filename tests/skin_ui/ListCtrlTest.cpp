@@ -38,7 +38,7 @@ protected:
         list.AppendFile("/music/a.mp3", 60'000);
         list.AppendFile("/music/b.mp3", 60'000);
         list.AppendFile("/music/c.mp3", 60'000);
-        ASSERT_EQ(list.AppendFileAt("/music/d.mp3", 30'000, "12:00:00"), AppendResult::Appended);
+        ASSERT_EQ(list.AppendFileAt("/music/d.mp3", 30'000, "12:00:00"), players::AppendResult::Appended);
         list.AppendFile("/music/e.mp3", 30'000);
     }
 
@@ -52,7 +52,7 @@ protected:
         return view->selectionModel()->isSelected(Model().IndexOfRow(row, 0));
     }
 
-    PlayList list;
+    players::PlayList list;
     std::unique_ptr<CKVListCtrl> view;
 };
 
@@ -80,21 +80,21 @@ TEST_F(ListCtrlTest, FollowsTheListsEdits)
 {
     AddTwoSegments();
     ASSERT_EQ(Model().rowCount(), 5);
-    EXPECT_EQ(Cell(0, COLUMN_FILE), "a.mp3");
-    EXPECT_EQ(Cell(0, COLUMN_DURATION), "00:01:00");
-    EXPECT_EQ(Cell(3, COLUMN_BEGIN_TIME), "12:00:00");
-    EXPECT_EQ(Cell(4, COLUMN_SEGMENT), "Segment 2");
+    EXPECT_EQ(Cell(0, players::COLUMN_FILE), "a.mp3");
+    EXPECT_EQ(Cell(0, players::COLUMN_DURATION), "00:01:00");
+    EXPECT_EQ(Cell(3, players::COLUMN_BEGIN_TIME), "12:00:00");
+    EXPECT_EQ(Cell(4, players::COLUMN_SEGMENT), "Segment 2");
 
     QSignalSpy changed(&Model(), &QAbstractItemModel::dataChanged);
-    ASSERT_TRUE(list.SetBeginTime(3, TimeOfDay(13, 0, 0)));
+    ASSERT_TRUE(list.SetBeginTime(3, persist::TimeOfDay(13, 0, 0)));
     EXPECT_GE(changed.count(), 1);
-    EXPECT_EQ(Cell(3, COLUMN_BEGIN_TIME), "13:00:00");
-    EXPECT_EQ(Cell(4, COLUMN_BEGIN_TIME), "13:00:31");
+    EXPECT_EQ(Cell(3, players::COLUMN_BEGIN_TIME), "13:00:00");
+    EXPECT_EQ(Cell(4, players::COLUMN_BEGIN_TIME), "13:00:31");
 
     list.SetSelected(1, true);
     list.RemoveSelected();
     ASSERT_EQ(Model().rowCount(), 4);
-    EXPECT_EQ(Cell(1, COLUMN_FILE), "c.mp3");
+    EXPECT_EQ(Cell(1, players::COLUMN_FILE), "c.mp3");
     list.ClearAll();
     EXPECT_EQ(Model().rowCount(), 0);
 }
@@ -132,9 +132,9 @@ TEST_F(ListCtrlTest, SelectionIsTheListsSelectionBothWays)
 TEST_F(ListCtrlTest, CheckBoxesAreTheListsCheckBoxes)
 {
     AddTwoSegments();
-    const QModelIndex file = Model().IndexOfRow(1, COLUMN_FILE);
+    const QModelIndex file = Model().IndexOfRow(1, players::COLUMN_FILE);
     EXPECT_TRUE(Model().flags(file) & Qt::ItemIsUserCheckable);
-    EXPECT_FALSE(Model().flags(Model().IndexOfRow(1, COLUMN_DURATION)) & Qt::ItemIsUserCheckable);
+    EXPECT_FALSE(Model().flags(Model().IndexOfRow(1, players::COLUMN_DURATION)) & Qt::ItemIsUserCheckable);
     EXPECT_TRUE(Model().setData(file, Qt::Checked, Qt::CheckStateRole));
     EXPECT_TRUE(list.IsChecked(1));
     list.SetChecked(1, false);
@@ -168,12 +168,12 @@ TEST_F(ListCtrlTest, GroupBySegmentMakesOneGroupPerSegmentText)
     EXPECT_EQ(view->ColumnWidth(4), 0);
 
     // Rows added while grouped land in their segment's group.
-    ASSERT_EQ(list.AppendFileAt("/music/f.mp3", 10'000, "20:00:00"), AppendResult::Appended);
+    ASSERT_EQ(list.AppendFileAt("/music/f.mp3", 10'000, "20:00:00"), players::AppendResult::Appended);
     ASSERT_EQ(Model().rowCount(), 3);
     EXPECT_EQ(Model().data(Model().index(2, 0)).toString(), "Segment 3");
 
     // Closing a gap renumbers the segments, and the view regroups by itself.
-    ASSERT_TRUE(list.SetBeginTime(3, TimeOfDay(0, 3, 4)));
+    ASSERT_TRUE(list.SetBeginTime(3, persist::TimeOfDay(0, 3, 4)));
     ASSERT_EQ(Model().rowCount(), 2);
     EXPECT_EQ(Model().rowCount(Model().index(0, 0)), 5);
 
@@ -212,7 +212,7 @@ TEST_F(ListCtrlTest, HeaderClicksRecordTheSortColumnWithoutReorderingRows)
     emit view->header()->sectionClicked(2);
     EXPECT_EQ(view->SortColumn(), 2);
     EXPECT_TRUE(view->SortAscending());
-    EXPECT_EQ(Cell(0, COLUMN_FILE), "a.mp3");
+    EXPECT_EQ(Cell(0, players::COLUMN_FILE), "a.mp3");
     EXPECT_EQ(view->header()->sortIndicatorSection(), 2);
     view->GroupBySegment();
     EXPECT_EQ(view->header()->sortIndicatorSection(), -1);

@@ -32,9 +32,10 @@ TEST_F(ConfigLocationTest, AWritableProgramFolderHoldsTheFileEvenWhenTheUserFold
     fs::create_directories(PathOf("xdg/tessaly"));
     WriteText("xdg/tessaly/Tessaly.cfg", "<KVConfig/>");
 
-    EXPECT_EQ(ConfigurationPath({ program, xdg, PathOf("home") }), program + "Tessaly.cfg");
+    EXPECT_EQ(persist::ConfigurationPath({ program, xdg, PathOf("home") }), program + "Tessaly.cfg");
     // The program folder may be given without its trailing slash.
-    EXPECT_EQ(ConfigurationPath({ PathOf("program"), xdg, PathOf("home") }), program + "Tessaly.cfg");
+    EXPECT_EQ(
+        persist::ConfigurationPath({ PathOf("program"), xdg, PathOf("home") }), program + "Tessaly.cfg");
     // Nothing is created in the user's folders when they are not used.
     EXPECT_FALSE(fs::exists(PathOf("home")));
 }
@@ -45,7 +46,7 @@ TEST_F(ConfigLocationTest, AProgramFolderThatCannotBeWrittenSendsTheFileToThePri
     // whoever asks.
     const std::string notAFolder = WriteText("program-file", "") + "/";
     for (const std::string& program : { PathOf("no such folder") + "/", notAFolder }) {
-        EXPECT_EQ(ConfigurationPath({ program, PathOf("xdg"), PathOf("home") }),
+        EXPECT_EQ(persist::ConfigurationPath({ program, PathOf("xdg"), PathOf("home") }),
             PathOf("xdg") + "/tessaly/Tessaly.cfg");
     }
     EXPECT_EQ(ModeOf(PathOf("xdg")), 0700U);
@@ -54,8 +55,8 @@ TEST_F(ConfigLocationTest, AProgramFolderThatCannotBeWrittenSendsTheFileToThePri
     // An existing configuration folder keeps its mode.
     fs::create_directories(PathOf("shared"));
     fs::permissions(PathOf("shared"), fs::perms(0755));
-    EXPECT_EQ(
-        ConfigurationPath({ notAFolder, PathOf("shared"), "" }), PathOf("shared") + "/tessaly/Tessaly.cfg");
+    EXPECT_EQ(persist::ConfigurationPath({ notAFolder, PathOf("shared"), "" }),
+        PathOf("shared") + "/tessaly/Tessaly.cfg");
     EXPECT_EQ(ModeOf(PathOf("shared")), 0755U);
     EXPECT_EQ(ModeOf(PathOf("shared/tessaly")), 0700U);
 }
@@ -64,7 +65,7 @@ TEST_F(ConfigLocationTest, WithoutAnAbsoluteXdgConfigHomeTheUserFolderIsUnderHom
 {
     const std::string home = Folder("home");
     for (const std::string& xdg : { std::string(), std::string("relative/config") }) {
-        EXPECT_EQ(ConfigurationPath({ PathOf("missing"), xdg, PathOf("home") }),
+        EXPECT_EQ(persist::ConfigurationPath({ PathOf("missing"), xdg, PathOf("home") }),
             home + ".config/tessaly/Tessaly.cfg")
             << xdg;
     }
@@ -80,8 +81,9 @@ TEST_F(ConfigLocationTest, AReadOnlyProgramFolderIsNotWritableForAnOrdinaryUser)
         GTEST_SKIP() << "permission bits do not stop root";
     const std::string program = Folder("installed");
     fs::permissions(PathOf("installed"), fs::perms(0555));
-    EXPECT_FALSE(IsWritableFolder(program));
-    EXPECT_EQ(ConfigurationPath({ program, PathOf("xdg"), "" }), PathOf("xdg") + "/tessaly/Tessaly.cfg");
+    EXPECT_FALSE(persist::IsWritableFolder(program));
+    EXPECT_EQ(
+        persist::ConfigurationPath({ program, PathOf("xdg"), "" }), PathOf("xdg") + "/tessaly/Tessaly.cfg");
     fs::permissions(PathOf("installed"), fs::perms(0755));
 }
 

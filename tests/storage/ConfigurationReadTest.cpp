@@ -12,10 +12,10 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-std::vector<std::string> Rows(const PlayList& list)
+std::vector<std::string> Rows(const players::PlayList& list)
 {
     std::vector<std::string> rows;
-    for (const PlayListEntry& row : list.Rows())
+    for (const players::PlayListEntry& row : list.Rows())
         rows.push_back(
             row.File + " " + row.Duration + " " + row.BeginTime + "-" + row.EndTime + " " + row.Segment);
     return rows;
@@ -29,7 +29,7 @@ protected:
         const std::string path = WriteText("Tessaly.cfg",
             "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<KVConfig Version=\"1.0.0\">\n" + body
                 + "</KVConfig>\n");
-        return ReadConfiguration(path, players, control, progress, June15());
+        return storage::ReadConfiguration(path, players, control, progress, June15());
     }
 
     // A File element for a file of the folder.
@@ -40,13 +40,13 @@ protected:
 
     void ExpectDefaults(int player) const
     {
-        const PlayerSlot& slot = players.Slot(player);
-        EXPECT_EQ(slot.Setting, DefaultPlayerSetting(player)) << "player " << player;
-        EXPECT_EQ(slot.Policy, SchedulePolicy {}) << "player " << player;
+        const players::PlayerSlot& slot = players.Slot(player);
+        EXPECT_EQ(slot.Setting, players::DefaultPlayerSetting(player)) << "player " << player;
+        EXPECT_EQ(slot.Policy, players::SchedulePolicy {}) << "player " << player;
         EXPECT_TRUE(slot.List.Empty()) << "player " << player;
     }
 
-    Players players;
+    players::Players players;
 };
 
 TEST_F(ConfigurationRead, AFileThatCannotBeReadLeavesEveryDefault)
@@ -60,11 +60,11 @@ TEST_F(ConfigurationRead, AFileThatCannotBeReadLeavesEveryDefault)
     };
     for (const std::string& document : documents) {
         const std::string path = WriteText("Tessaly.cfg", document);
-        EXPECT_FALSE(ReadConfiguration(path, players, control, progress, June15())) << document;
+        EXPECT_FALSE(storage::ReadConfiguration(path, players, control, progress, June15())) << document;
     }
-    EXPECT_FALSE(ReadConfiguration(PathOf("missing.cfg"), players, control, progress, June15()));
+    EXPECT_FALSE(storage::ReadConfiguration(PathOf("missing.cfg"), players, control, progress, June15()));
 
-    for (int player = 0; player < PLAYER_COUNT; ++player)
+    for (int player = 0; player < players::PLAYER_COUNT; ++player)
         ExpectDefaults(player);
     EXPECT_THAT(progress.calls, IsEmpty());
     EXPECT_THAT(control.detected, IsEmpty());
@@ -102,32 +102,33 @@ TEST_F(ConfigurationRead, ValuesOutOfRangeAreSkippedOneByOne)
                      "<Player ID=\"4\" Volume=\"1e12\" Balance=\"-1e12\" Amplify=\"nan\"/>\n"
                      "<Player ID=\"5\" Volume=\"auto\" Balance=\"original\" Amplify=\"original\"/>\n"));
 
-    const PlayerSetting& kept = players.Slot(0).Setting;
-    EXPECT_EQ(kept, DefaultPlayerSetting(0)) << "an empty name and every out-of-range value are skipped";
+    const players::PlayerSetting& kept = players.Slot(0).Setting;
+    EXPECT_EQ(kept, players::DefaultPlayerSetting(0))
+        << "an empty name and every out-of-range value are skipped";
 
     // A missing Volume or Balance reads as 0 and is taken; a missing Amplify (0) is out of range.
-    const PlayerSetting& one = players.Slot(1).Setting;
+    const players::PlayerSetting& one = players.Slot(1).Setting;
     EXPECT_EQ(one.Volume, 0);
     EXPECT_EQ(one.Balance, -10000);
     EXPECT_FLOAT_EQ(one.Amplify, 1.0f);
 
-    const PlayerSetting& two = players.Slot(2).Setting;
+    const players::PlayerSetting& two = players.Slot(2).Setting;
     EXPECT_EQ(two.Volume, 42);
     EXPECT_EQ(two.Balance, 10000);
     EXPECT_FLOAT_EQ(two.Amplify, 2.5f);
 
-    const PlayerSetting& three = players.Slot(3).Setting;
+    const players::PlayerSetting& three = players.Slot(3).Setting;
     EXPECT_EQ(three.Volume, 100);
     EXPECT_EQ(three.Balance, 0);
     EXPECT_FLOAT_EQ(three.Amplify, 10.0f);
 
     // Huge numbers stay out of range instead of wrapping into it; "nan" is not a number.
-    const PlayerSetting& four = players.Slot(4).Setting;
+    const players::PlayerSetting& four = players.Slot(4).Setting;
     EXPECT_EQ(four.Volume, 100);
     EXPECT_EQ(four.Balance, 0);
     EXPECT_FLOAT_EQ(four.Amplify, 1.0f);
 
-    const PlayerSetting& five = players.Slot(5).Setting;
+    const players::PlayerSetting& five = players.Slot(5).Setting;
     EXPECT_EQ(five.Volume, 0);
     EXPECT_EQ(five.Balance, 1);
     EXPECT_FLOAT_EQ(five.Amplify, 1.0f);
@@ -155,13 +156,13 @@ TEST_F(ConfigurationRead, WeeklyPolicySetsTheDayFlagsFromTheMask)
                      "<Player ID=\"3\"><Program Type=\"1.9\" Week=\"766\"/></Player>\n"));
 
     using Week = std::array<bool, 7>;
-    EXPECT_EQ(players.Slot(0).Policy.Type, POLICY_WEEKLY);
+    EXPECT_EQ(players.Slot(0).Policy.Type, players::POLICY_WEEKLY);
     EXPECT_EQ(players.Slot(0).Policy.Week, (Week { true, false, false, false, false, false, true }));
     // Without Week the previous flags stay.
     EXPECT_EQ(players.Slot(1).Policy.Week, (Week { true, true, true, true, true, true, true }));
     // Bit 0 and the bits above Saturday mean nothing.
     EXPECT_EQ(players.Slot(2).Policy.Week, (Week {}));
-    EXPECT_EQ(players.Slot(3).Policy.Type, POLICY_WEEKLY);
+    EXPECT_EQ(players.Slot(3).Policy.Type, players::POLICY_WEEKLY);
     EXPECT_EQ(players.Slot(3).Policy.Week, (Week { true, true, true, true, true, true, true }));
 }
 
@@ -176,7 +177,7 @@ TEST_F(ConfigurationRead, DateRangesAreKeptAsStoredAndEndNoEarlierThanTheyBegin)
              "<Player ID=\"5\" Name=\"No program\"/>\n"));
 
     auto range = [this](int player) {
-        const SchedulePolicy& policy = players.Slot(player).Policy;
+        const players::SchedulePolicy& policy = players.Slot(player).Policy;
         return std::to_string(policy.Type) + " " + policy.BeginDate.Text() + " " + policy.EndDate.Text();
     };
     EXPECT_EQ(range(0), "0 2031-07-01 2031-08-31");
@@ -186,7 +187,7 @@ TEST_F(ConfigurationRead, DateRangesAreKeptAsStoredAndEndNoEarlierThanTheyBegin)
     EXPECT_EQ(range(3), "0 2031-06-15 2031-06-15");
     // Any type but 1 is a date range; a date that is not three numbers reads as today.
     EXPECT_EQ(range(4), "0 2031-06-15 2032-01-02");
-    EXPECT_EQ(players.Slot(5).Policy, SchedulePolicy {});
+    EXPECT_EQ(players.Slot(5).Policy, players::SchedulePolicy {});
 }
 
 TEST_F(ConfigurationRead, RowsAreMeasuredAgainAndPlacedAtTheirStoredBeginTimes)
@@ -225,7 +226,8 @@ TEST_F(ConfigurationRead, FilesThatAreMissingOrUnreadableAreDroppedSilently)
     // Elements before Program are not seen; missing files are not shown nor measured.
     EXPECT_THAT(control.detected, ElementsAre(unreadable, PathOf("good.mp3")));
     EXPECT_THAT(progress.calls,
-        ElementsAre("show", LoadingText(unreadable), LoadingText(PathOf("good.mp3")), "hide"));
+        ElementsAre(
+            "show", persist::LoadingText(unreadable), persist::LoadingText(PathOf("good.mp3")), "hide"));
 }
 
 TEST_F(ConfigurationRead, ARowThatWouldEndAfterMidnightEndsThatPlayersList)
@@ -256,7 +258,7 @@ TEST_F(ConfigurationRead, PlayersWithTheSameIdMergeTheLaterSettingsWinAndTheRows
         + FileElement("first.mp3", "10:00:00") + "</Player>\n<Player ID=\"3\" Name=\"Second\" Balance=\"-5\">"
         + FileElement("second.mp3", "09:00:00") + "</Player>\n"));
 
-    const PlayerSlot& slot = players.Slot(3);
+    const players::PlayerSlot& slot = players.Slot(3);
     EXPECT_EQ(slot.Setting.Name, "Second");
     EXPECT_EQ(slot.Setting.Volume, 0);
     EXPECT_EQ(slot.Setting.Balance, -5);

@@ -66,10 +66,10 @@ public:
 };
 
 // Records what the progress window was asked to do, one line per call.
-class RecordingProgress : public ILoadProgress {
+class RecordingProgress : public persist::ILoadProgress {
 public:
     void Show() override { calls.emplace_back("show"); }
-    void ShowLoading(std::string_view path) override { calls.push_back(LoadingText(path)); }
+    void ShowLoading(std::string_view path) override { calls.push_back(persist::LoadingText(path)); }
     void Hide() override { calls.emplace_back("hide"); }
 
     std::vector<std::string> calls;

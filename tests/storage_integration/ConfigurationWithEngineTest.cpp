@@ -14,7 +14,7 @@
 
 namespace {
 
-class RecordingProgress : public ILoadProgress {
+class RecordingProgress : public persist::ILoadProgress {
 public:
     void Show() override { }
     void ShowLoading(std::string_view path) override { shown.emplace_back(path); }
@@ -74,14 +74,14 @@ TEST_F(ConfigurationWithEngineTest, ListedFilesAreMeasuredByTheEngineAndDevicesK
           "</KVConfig>\r\n");
 
     std::unique_ptr<sonarel::ISonarel> control = sonarel::CreateSonarel(&events);
-    Players players;
+    players::Players players;
     RecordingProgress progress;
-    ASSERT_TRUE(ReadConfiguration(path, players, *control, progress));
+    ASSERT_TRUE(storage::ReadConfiguration(path, players, *control, progress));
 
     EXPECT_EQ(players.Slot(0).Setting.Device, "Zone 2 (zone2)");
     EXPECT_EQ(players.Slot(1).Setting.Device, "Zone 9 (zone9)") << "a device that may come later is kept";
 
-    const PlayList& list = players.Slot(0).List;
+    const players::PlayList& list = players.Slot(0).List;
     ASSERT_EQ(list.RowCount(), 4) << "the missing file without a stored length is dropped";
     const char* durations[] = { "00:00:03", "00:00:03", "00:00:03", "00:00:10" };
     const char* begins[] = { "08:00:00", "08:00:04", "08:00:08", "09:00:00" };

@@ -59,7 +59,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "skinpack: %s\n", error.c_str());
         return 1;
     }
-    if (!WriteFileAtomically(arguments.front(), package)) {
+    if (!persist::WriteFileAtomically(arguments.front(), package)) {
         std::fprintf(stderr, "skinpack: cannot write %s\n", arguments.front().c_str());
         return 1;
     }
