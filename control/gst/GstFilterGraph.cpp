@@ -540,8 +540,10 @@ void GstFilterGraph::HandleMessage(GstMessage* message)
             GST_MESSAGE_SRC(message), "stream failed: %s (%s)", error.message(), debug ? debug.get() : "");
         if (IsDeviceLostError(message)) {
             Fail(EC_DEVICE_LOST, NO_PARAM);
-        } else if (!m_prerolled) {
-            Fail(EC_RENDER_FAILED, E_UNSUPPORTED_STATUS);
+        } else if (!m_prerolled || Failed(m_shared->PrerollStatus)) {
+            // The file's failure to preroll, whether or not a query has already taken the worker's
+            // verdict before this message came through.
+            Fail(EC_RENDER_FAILED, m_prerolled ? m_shared->PrerollStatus : E_UNSUPPORTED_STATUS);
         } else {
             Fail(EC_ERRORABORT, NO_PARAM);
         }
