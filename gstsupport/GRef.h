@@ -177,7 +177,7 @@ private:
 class AttachedSource {
 public:
     AttachedSource() = default;
-    // Takes over a freshly created source that the caller has already attached.
+    // Takes over a freshly created source, attached by the caller before or after.
     explicit AttachedSource(GSource* source)
         : m_source(GRef<GSource>::Adopt(source))
     {

@@ -95,8 +95,8 @@ namespace {
         return TRUE;
     }
 
-    // Per-channel gains are at most 1 (the stage only attenuates), so 16-bit samples are scaled in
-    // 1.15 fixed point and never overflow.
+    // Where every channel's gain is at most 1, 16-bit samples are scaled in 1.15 fixed point and
+    // never overflow; louder gains take the saturating path below.
     constexpr int Q15_ONE = 1 << 15;
 
     void ProcessS16(gint16* samples, gsize count, int channels, const gint32* gains)
@@ -149,6 +149,18 @@ namespace {
         }
     }
 
+    // Levels at their neutral values, the duck's target included; the caller holds the object lock.
+    bool AtUnity(const GainStageInstance* self)
+    {
+        return self->volume == 1.0F && self->left == 1.0F && self->right == 1.0F && self->trim == 1.0F
+            && self->duckTarget == 1.0F;
+    }
+
+    gfloat FactorOfDb(double db)
+    {
+        return static_cast<gfloat>(std::pow(10.0, db / 20.0));
+    }
+
     GstFlowReturn TransformInPlace(GstBaseTransform* transform, GstBuffer* buffer)
     {
         GainStageInstance* self = Self(transform);
@@ -182,11 +194,13 @@ namespace {
 
         gfloat gains[MAX_CHANNELS];
         gint32 fixedGains[MAX_CHANNELS];
-        bool attenuating = self->duckFramesLeft == 0;
+        const bool s16 = GST_AUDIO_INFO_FORMAT(info) == GST_AUDIO_FORMAT_S16;
+        // Float samples need no saturation: only a moving duck needs the frame-by-frame path there.
+        bool steady = self->duckFramesLeft == 0;
         for (int channel = 0; channel < channels; ++channel) {
             const Side side = self->sides[channel];
             gains[channel] = volume * trim * (side == Side::Left ? left : side == Side::Right ? right : 1.0F);
-            attenuating = attenuating && gains[channel] * self->duckNow <= 1.0F;
+            steady = steady && (!s16 || gains[channel] * self->duckNow <= 1.0F);
             fixedGains[channel] = std::clamp(
                 static_cast<gint32>(std::lround(gains[channel] * self->duckNow * Q15_ONE)), 0, Q15_ONE);
         }
@@ -195,8 +209,7 @@ namespace {
         if (!gst_buffer_map(buffer, &map, GST_MAP_READWRITE)) {
             return GST_FLOW_ERROR;
         }
-        const bool s16 = GST_AUDIO_INFO_FORMAT(info) == GST_AUDIO_FORMAT_S16;
-        if (!attenuating) {
+        if (!steady) {
             if (s16) {
                 ProcessGliding(reinterpret_cast<gint16*>(map.data), map.size / sizeof(gint16), channels,
                     gains, self, target);
@@ -214,10 +227,17 @@ namespace {
         }
         gst_buffer_unmap(buffer, &map);
 
-        // Back at unity once a glide up has ended: the stage steps aside again.
+        // Back at unity once a glide up has ended: the stage steps aside again. A level set meanwhile
+        // left passthrough before this entered it, so it is looked at again afterwards.
         if (self->duckFramesLeft == 0 && self->duckNow == 1.0F && volume == 1.0F && left == 1.0F
             && right == 1.0F && trim == 1.0F && target == 1.0F) {
             gst_base_transform_set_passthrough(transform, TRUE);
+            GST_OBJECT_LOCK(transform);
+            const bool stillUnity = AtUnity(self) && self->duckChanged == FALSE;
+            GST_OBJECT_UNLOCK(transform);
+            if (!stillUnity) {
+                gst_base_transform_set_passthrough(transform, FALSE);
+            }
         }
         return GST_FLOW_OK;
     }
@@ -272,7 +292,7 @@ namespace {
         if (hundredthsDb >= MUTED) {
             return 0.0F;
         }
-        return static_cast<gfloat>(std::pow(10.0, -static_cast<double>(hundredthsDb) / 2000.0));
+        return FactorOfDb(-static_cast<double>(hundredthsDb) / 100.0);
     }
 
 } // namespace
@@ -291,17 +311,6 @@ namespace {
         if (!unity) {
             gst_base_transform_set_passthrough(GST_BASE_TRANSFORM(stage), FALSE);
         }
-    }
-
-    bool AtUnity(const GainStageInstance* self)
-    {
-        return self->volume == 1.0F && self->left == 1.0F && self->right == 1.0F && self->trim == 1.0F
-            && self->duckTarget == 1.0F;
-    }
-
-    gfloat FactorOfDb(double db)
-    {
-        return static_cast<gfloat>(std::pow(10.0, db / 20.0));
     }
 
 } // namespace

@@ -228,8 +228,6 @@ void GstFilterGraph::ApplyLevels()
 {
     if (m_gainStage) {
         SetGainStageLevels(m_gainStage.get(), m_level, m_balance);
-        SetGainStageTrim(m_gainStage.get(), m_trimDb);
-        SetGainStageDuck(m_gainStage.get(), m_duckDb, 0);
     }
 }
 
@@ -409,8 +407,7 @@ HResult GstFilterGraph::PutTrim(double gainDb)
     if (!m_gainStage) {
         return E_FAIL_STATUS;
     }
-    m_trimDb = gainDb;
-    SetGainStageTrim(m_gainStage.get(), m_trimDb);
+    SetGainStageTrim(m_gainStage.get(), gainDb);
     return S_OK_STATUS;
 }
 
@@ -422,8 +419,7 @@ HResult GstFilterGraph::PutDuck(double attenuationDb, unsigned glideMs)
     if (!m_gainStage) {
         return E_FAIL_STATUS;
     }
-    m_duckDb = attenuationDb;
-    SetGainStageDuck(m_gainStage.get(), m_duckDb, glideMs);
+    SetGainStageDuck(m_gainStage.get(), attenuationDb, glideMs);
     return S_OK_STATUS;
 }
 

@@ -4,8 +4,9 @@
 //
 // Threading: every method runs on the control's thread, the one whose thread-default main context
 // the platform captured. GStreamer's streaming threads and PulseAudio's thread run only the static
-// callbacks in the .cpp (bus sync handler, decoder pad callbacks, the renderer's probe); they share
-// nothing with the control's thread but `Shared` (atomics and a mutex). Graph events reach the
+// callbacks of `Shared` (GstFilterGraphShared.cpp: bus sync handler, decoder pad callbacks); they share
+// with the control's thread only `Shared` (atomics and a mutex) and the gain stage's levels (under
+// that element's object lock). Graph events reach the
 // control's thread through a bus watch on the captured context, which is where the notification
 // set by SetNotify is called; never from a streaming thread.
 //
@@ -160,8 +161,6 @@ private:
     double m_rate = 1.0;
     long m_level = 0;
     long m_balance = 0;
-    double m_trimDb = 0.0;
-    double m_duckDb = 0.0;
 
     std::deque<Event> m_events;
     std::function<void()> m_notify;

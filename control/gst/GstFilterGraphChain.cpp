@@ -131,8 +131,6 @@ HResult GstFilterGraph::RenderFile(const std::string& path)
     m_rate = 1.0;
     m_level = 0;
     m_balance = 0;
-    m_trimDb = 0.0;
-    m_duckDb = 0.0;
     m_prerolled = false;
     m_prerollWaited = false;
     m_failureReported = false;

@@ -86,6 +86,7 @@ namespace sonarel {
 namespace {
 
     using gst::GRef;
+    using gst::MakeElement;
 
     struct MeterDeleter {
         void operator()(ebur128_state* state) const { ebur128_destroy(&state); }
@@ -200,11 +201,6 @@ namespace {
         return GST_BUS_PASS;
     }
 
-    GRef<GstElement> Element(const char* factory)
-    {
-        return GRef<GstElement>::Adopt(gst_element_factory_make(factory, nullptr));
-    }
-
     double Decibels(double linear)
     {
         return linear > 0.0 ? 20.0 * std::log10(linear) : -std::numeric_limits<double>::infinity();
@@ -218,11 +214,11 @@ LoudnessResult MeasureLoudness(
     if (path == nullptr || measurement == nullptr || !gst::EnsureInitialized())
         return LoudnessResult::Failed;
     GRef<GstElement> pipeline = GRef<GstElement>::Adopt(gst_pipeline_new(nullptr));
-    GRef<GstElement> source = Element("filesrc");
-    GRef<GstElement> decoder = Element("decodebin");
-    GRef<GstElement> converter = Element("audioconvert");
-    GRef<GstElement> format = Element("capsfilter");
-    GRef<GstElement> sink = Element("fakesink");
+    GRef<GstElement> source = MakeElement("filesrc", nullptr);
+    GRef<GstElement> decoder = MakeElement("decodebin", nullptr);
+    GRef<GstElement> converter = MakeElement("audioconvert", nullptr);
+    GRef<GstElement> format = MakeElement("capsfilter", nullptr);
+    GRef<GstElement> sink = MakeElement("fakesink", nullptr);
     if (!pipeline || !source || !decoder || !converter || !format || !sink)
         return LoudnessResult::Failed;
     g_object_set(source.get(), "location", path, nullptr);
