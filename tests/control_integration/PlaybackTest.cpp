@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <span>
+#include <vector>
 
 namespace {
 
@@ -117,6 +119,36 @@ TEST_F(PlaybackTest, VolumeAmplificationBalanceAndEqualizerReachTheZone)
     EXPECT_NEAR(right.rmsDbfs[0] - full.rmsDbfs[0], -6.0, 0.5);
     EXPECT_NEAR(right.rmsDbfs[1], full.rmsDbfs[1], 0.5);
     EXPECT_GT(boosted.rmsDbfs[0] - full.rmsDbfs[0], 9.0);
+}
+
+// A duck glides to its depth, also when the volume is set again before the glide has begun (the
+// volume steps of a fade do that): the zone passes through the levels in between.
+TEST_F(PlaybackTest, ADuckGlidesDownAlsoWhenTheVolumeIsSetRightAfterIt)
+{
+    const std::unique_ptr<MonitorRecorder> zone2 = Record("zone2");
+    ASSERT_TRUE(control->OpenStream(0, Media("tone-10s.wav").c_str(), ZONE2, 1));
+    ASSERT_TRUE(PumpUntil([&] { return control->GetElapsed(0) > 1000; }, 5s));
+    ASSERT_TRUE(control->SetDuck(0, 12.0, 800));
+    ASSERT_TRUE(control->SetVolume(0, 100));
+    Pump(1500ms);
+    const std::vector<std::int16_t> samples = zone2->Samples();
+    EXPECT_TRUE(control->Stop(0));
+
+    constexpr std::size_t WINDOW = RATE / 10 * MonitorRecorder::kChannels;
+    int between = 0;
+    double last = 0;
+    for (std::size_t at = 0; at + WINDOW <= samples.size(); at += WINDOW) {
+        const SoundLevels window
+            = MeasureRms(std::span(samples).subspan(at, WINDOW), MonitorRecorder::kChannels, kSilenceDbfs);
+        if (window.rmsDbfs.empty() || window.frames == 0) {
+            continue;
+        }
+        last = window.rmsDbfs[0] - TONE_DB;
+        between += last < -2.0 && last > -10.0 ? 1 : 0;
+    }
+    // 800 ms from 0 to -12 dB spends about half a second between -2 and -10 dB; a jump, one window.
+    EXPECT_GE(between, 3);
+    EXPECT_NEAR(last, -12.0, 1.0);
 }
 
 TEST_F(PlaybackTest, SettingsReadBackAsSet)
