@@ -1,5 +1,7 @@
 #include "persist/AtomicFile.h"
 
+#include "base/UniqueFd.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -13,35 +15,6 @@
 namespace persist {
 
 namespace {
-
-    // Owns a file descriptor; Close reports the result that matters for written data.
-    class FileDescriptor {
-    public:
-        explicit FileDescriptor(int fd)
-            : m_fd(fd)
-        {
-        }
-        FileDescriptor(const FileDescriptor&) = delete;
-        FileDescriptor& operator=(const FileDescriptor&) = delete;
-        ~FileDescriptor()
-        {
-            if (m_fd >= 0)
-                ::close(m_fd);
-        }
-
-        [[nodiscard]] int Get() const { return m_fd; }
-        [[nodiscard]] bool Valid() const { return m_fd >= 0; }
-        [[nodiscard]] bool Close()
-        {
-            const int fd = m_fd;
-            m_fd = -1;
-            // A failed close may report a delayed write error, so it counts as a failed write.
-            return ::close(fd) == 0;
-        }
-
-    private:
-        int m_fd = -1;
-    };
 
     // Removes the temporary file unless it has been renamed into place.
     class TemporaryFile {
@@ -133,7 +106,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes)
         return false;
 
     TemporaryFile temporary;
-    FileDescriptor file(CreateTemporary(target, temporary));
+    base::UniqueFd file(CreateTemporary(target, temporary));
     if (!file.Valid())
         return false;
     if (exists && ::fchmod(file.Get(), info.st_mode & 07777) != 0)
@@ -142,7 +115,8 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes)
         return false;
     if (::fsync(file.Get()) != 0)
         return false;
-    if (!file.Close())
+    // A failed close may report a delayed write error, so it counts as a failed write.
+    if (::close(file.Release()) != 0)
         return false;
     if (::rename(temporary.Path().c_str(), target.c_str()) != 0)
         return false;
@@ -150,7 +124,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes)
 
     // Make the rename itself durable. The new file is already in place, so a folder that cannot
     // be synced (some file systems refuse) does not turn the save into a failure.
-    FileDescriptor folder(::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const base::UniqueFd folder(::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folder.Valid())
         ::fsync(folder.Get());
     return true;

@@ -47,16 +47,17 @@ namespace {
         return entry && entry->pw_dir ? std::string(entry->pw_dir) : std::string();
     }
 
-    // $XDG_CONFIG_HOME/tessaly/, or $HOME/.config/tessaly/; empty when neither is known. A relative
-    // $XDG_CONFIG_HOME is ignored, as the base directory rules require.
-    std::string UserConfigFolder(const ConfigLocation& location)
+    // <xdgValue>/tessaly/, or <home>/<homeSubfolder>/tessaly/; empty when neither is known. A
+    // relative XDG value is ignored, as the base directory rules require.
+    std::string UserFolder(
+        const std::string& xdgValue, const char* homeSubfolder, const ConfigLocation& location)
     {
-        if (!location.XdgConfigHome.empty() && location.XdgConfigHome.front() == '/')
-            return WithSlash(location.XdgConfigHome) + "tessaly/";
+        if (!xdgValue.empty() && xdgValue.front() == '/')
+            return WithSlash(xdgValue) + "tessaly/";
         const std::string home = HomeFolder(location);
         if (home.empty() || home.front() != '/')
             return {};
-        return WithSlash(home) + ".config/tessaly/";
+        return WithSlash(home) + homeSubfolder + "/tessaly/";
     }
 
 } // namespace
@@ -71,7 +72,7 @@ std::string ConfigurationPath(const ConfigLocation& location)
     const std::string programFolder = WithSlash(location.ProgramFolder);
     if (!programFolder.empty() && IsWritableFolder(programFolder))
         return programFolder + std::string(CONFIGURATION_FILE_NAME);
-    const std::string userFolder = UserConfigFolder(location);
+    const std::string userFolder = UserFolder(location.XdgConfigHome, ".config", location);
     if (userFolder.empty()) {
         // Nowhere better to go: the program folder at least keeps the file readable.
         return programFolder.empty() ? std::string() : programFolder + std::string(CONFIGURATION_FILE_NAME);
@@ -87,15 +88,10 @@ std::string ConfigurationPath()
 
 std::string UserCacheFolder()
 {
-    std::string base = EnvironmentValue("XDG_CACHE_HOME");
-    if (base.empty() || base.front() != '/') {
-        const std::string home = HomeFolder(ConfigLocation::FromEnvironment());
-        if (home.empty() || home.front() != '/')
-            return {};
-        base = WithSlash(home) + ".cache";
-    }
-    std::string folder = WithSlash(base) + "tessaly/";
-    CreatePrivateFolder(folder);
+    const ConfigLocation location { {}, {}, EnvironmentValue("HOME") };
+    std::string folder = UserFolder(EnvironmentValue("XDG_CACHE_HOME"), ".cache", location);
+    if (!folder.empty())
+        CreatePrivateFolder(folder);
     return folder;
 }
 

@@ -1,7 +1,5 @@
 #include "persist/LoudnessCache.h"
 
-#include "persist/AtomicFile.h"
-
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -152,11 +150,6 @@ bool LoudnessCache::Load(const std::string& file)
         return errno == ENOENT;
     const std::string text { std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() };
     return Parse(text);
-}
-
-bool LoudnessCache::Save(const std::string& file) const
-{
-    return WriteFileAtomically(file, Text());
 }
 
 } // namespace persist

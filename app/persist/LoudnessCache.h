@@ -47,9 +47,9 @@ public:
     bool Parse(std::string_view text);
     [[nodiscard]] std::string Text() const;
 
-    // Reads or replaces the file; false on failure (a missing file reads as an empty cache).
+    // Reads the file; false on failure (a missing file reads as an empty cache). The worker that
+    // fills the cache writes Text() itself, outside its lock.
     bool Load(const std::string& file);
-    [[nodiscard]] bool Save(const std::string& file) const;
 
 private:
     std::map<std::string, LoudnessEntry, std::less<>> m_entries;

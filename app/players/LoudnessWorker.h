@@ -2,6 +2,7 @@
 
 #include "control/LoudnessMeter.h"
 #include "persist/LoudnessCache.h"
+#include "players/LoudnessGains.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -25,14 +26,6 @@ inline constexpr double LOUDNESS_CEILING_DBTP = -1.0;
 // The gain in dB that brings a file measured so to the target without its true peak passing the
 // ceiling; 0 for a silent file. Kept within what the engine can apply.
 [[nodiscard]] double NormalisationGainDb(double integratedLufs, double truePeakDbtp);
-
-// Where the players find each file's loudness gain.
-class ILoudnessGains {
-public:
-    virtual ~ILoudnessGains() = default;
-    // The gain for the file as it is now; nothing while it is not measured (or cannot be).
-    [[nodiscard]] virtual std::optional<double> GainDb(const std::string& path) const = 0;
-};
 
 // Measures files' loudness in the background, once per file content, and remembers the results in a
 // cache file across runs.

@@ -6,7 +6,7 @@
 #include "players/AsRunLog.h"
 #include "players/Clock.h"
 #include "players/Ducking.h"
-#include "players/LoudnessWorker.h"
+#include "players/LoudnessGains.h"
 #include "players/MessageSink.h"
 #include "players/PlayerView.h"
 #include "players/Poster.h"

@@ -1,11 +1,6 @@
 #include "shell/TessalyDlg.h"
 
-#include "dialogs/AudioDeviceList.h"
-#include "dialogs/KVAboutDlg.h"
 #include "dialogs/LoadFileDlg.h"
-#include "dialogs/PlayerSettingDlg.h"
-#include "dialogs/ProgramDlg.h"
-#include "dialogs/SetTimeDlg.h"
 #include "dialogs/VersionUpdateDlg.h"
 #include "persist/ConfigLocation.h"
 #include "persist/ModuleDirectory.h"
@@ -25,8 +20,6 @@
 #include "skin/MenuEx.h"
 #include "skin/PlayListModel.h"
 #include "skin/QtText.h"
-#include "storage/ConfigurationFile.h"
-#include "storage/ProgramListFile.h"
 #include "update/KVVersionUpdate.h"
 #include "update/UpdateAddresses.h"
 #include "update/UpdateHandoff.h"
@@ -41,11 +34,8 @@
 #include <QMimeData>
 #include <QUrl>
 
-#include <cerrno>
 #include <cstdio>
 #include <ctime>
-#include <filesystem>
-#include <unistd.h>
 
 namespace {
 
@@ -111,6 +101,9 @@ CTessalyDlg::~CTessalyDlg()
     // The checker's workers may be waiting for this window; stop them before anything they could
     // reach goes.
     m_checker.reset();
+    if (m_controller)
+        m_controller->SetLoudnessGains(nullptr);
+    m_loudness.reset();
     m_relay.SetTarget(nullptr);
     m_mainMenu.reset();
     m_listMenu.reset();
@@ -336,13 +329,14 @@ void CTessalyDlg::ShowStatusMessage()
                                : m_loudnessProgress);
 }
 
-void CTessalyDlg::RequestLoudness()
+void CTessalyDlg::RequestLoudness(std::optional<int> onlyPlayer)
 {
     if (!m_loudness)
         return;
     std::vector<std::string> paths;
-    for (const players::PlayerSlot& slot : m_players) {
-        if (!slot.Setting.EvenLoudness)
+    for (int player = 0; player < players::PLAYER_COUNT; ++player) {
+        const players::PlayerSlot& slot = m_players.Slot(player);
+        if (!slot.Setting.EvenLoudness || (onlyPlayer && *onlyPlayer != player))
             continue;
         for (const players::PlayListEntry& row : slot.List.Rows())
             paths.push_back(row.Path);
@@ -429,7 +423,7 @@ void CTessalyDlg::AddFiles(const QStringList& paths)
     dialog.exec();
     RegroupCurrentList();
     ScheduleSave();
-    RequestLoudness();
+    RequestLoudness(CurrentPlayer());
 }
 
 void CTessalyDlg::DropFiles(const QStringList& paths)

@@ -18,6 +18,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace players {
@@ -200,8 +201,9 @@ private:
     void ShowSaveProblem(const std::string& problem);
     // The status bar's message: a save problem first, else the loudness worker's progress.
     void ShowStatusMessage();
-    // Asks the loudness worker for every file of the players with even loudness.
-    void RequestLoudness();
+    // Asks the loudness worker for every file of the players with even loudness, or of the one player
+    // whose list just grew.
+    void RequestLoudness(std::optional<int> onlyPlayer = std::nullopt);
     void OnToggleAutostart();
     void ShowAutostartState();
     void OnPlayerSetting();
@@ -248,7 +250,8 @@ private:
     // "Measuring loudness 37/1600" while the worker has files to look at.
     QString m_loudnessProgress;
     int m_clockTicks = 0;
-    // Goes before the controller that asks it for gains; reports its progress to this window.
+    // Reports its progress to this window; the controller asks it for gains until the destructor
+    // takes it from the controller.
     std::unique_ptr<players::LoudnessWorker> m_loudness;
     // Last, so that it goes first: its workers may still be reporting to this window.
     std::unique_ptr<CVersionUpdate> m_checker;

@@ -148,7 +148,7 @@ void CTessalyDlg::OnImportList()
     progress.Hide();
     if (imported) {
         RegroupCurrentList();
-        RequestLoudness();
+        RequestLoudness(CurrentPlayer());
         std::string message = "Program import successful!";
         if (notFound > 0)
             message += "\n" + std::to_string(notFound) + (notFound == 1 ? " file was" : " files were")
