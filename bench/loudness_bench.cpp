@@ -36,10 +36,6 @@ double ProcessCpuSeconds()
         + static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-} // namespace
-
-namespace {
-
 int MeasureFolder(const std::string& folder)
 {
     std::vector<std::string> paths;
@@ -48,6 +44,11 @@ int MeasureFolder(const std::string& folder)
             paths.push_back(entry.path().string());
     }
     std::sort(paths.begin(), paths.end());
+    if (paths.empty()) {
+        // The worker reports nothing for nothing: there would be no end to wait for.
+        std::fprintf(stderr, "no files in %s\n", folder.c_str());
+        return 1;
+    }
     std::mutex mutex;
     std::condition_variable finished;
     int done = 0;

@@ -1,6 +1,6 @@
 # Fails when a layer includes a framework that its link line must not have, or a layer above it.
-# Frameworks: app/persist, app/players and base are plain C++; app/storage never uses Qt; control/,
-# dsp/ and gstsupport/ never use Qt.
+# Frameworks: app/persist, app/players and base are plain C++; app/storage and app/update (libcurl)
+# never use Qt; control/, dsp/ and gstsupport/ never use Qt.
 # Our own layers, by their include lines: persist is below players, players below storage, storage
 # below the Qt layers (skin, dialogs, shell); the engine (control/) sees none of the program, and
 # the DSP module none of the engine.
@@ -16,6 +16,7 @@ set(rules
     "app/persist|${qt}|${gst}|<curl/|\"players/|\"storage/|\"skin/|\"dialogs/|\"update/|\"shell/|\"control/"
     "app/players|${qt}|${gst}|<curl/|\"storage/|\"skin/|\"dialogs/|\"update/|\"shell/"
     "app/storage|${qt}|${gst}|\"skin/|\"dialogs/|\"shell/"
+    "app/update|${qt}|${gst}|\"skin/|\"dialogs/|\"shell/|\"control/"
     "control|${qt}|${app}"
     "dsp|${qt}|${app}|\"control/"
     "gstsupport|${qt}|${app}|\"control/|\"dsp/")

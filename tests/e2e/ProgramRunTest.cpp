@@ -258,13 +258,14 @@ protected:
         }
     }
 
-    void MakeTone(const fs::path& path, double frequency, double seconds = TONE_SECONDS)
+    // A stereo sine; volume 2 peaks at -12 dBFS.
+    void MakeTone(const fs::path& path, double frequency, double seconds = TONE_SECONDS, double volume = 2.0)
     {
         ChildProcess ffmpeg;
         ASSERT_TRUE(ffmpeg.Start(
             { "ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
                 "sine=f=" + std::to_string(static_cast<int>(frequency)) + ":d=" + std::to_string(seconds)
-                    + ",volume=2,pan=stereo|c0=c0|c1=c0",
+                    + ",volume=" + std::to_string(volume) + ",pan=stereo|c0=c0|c1=c0",
                 "-c:a", "pcm_s16le", path.string() }))
             << ffmpeg.Error();
         ASSERT_TRUE(ffmpeg.Wait(60s));
@@ -597,22 +598,16 @@ namespace {
 // Zone 3 a player with even loudness plays two files 12 dB apart. No click: the timers come back.
 TEST_F(ProgramRunTest, AnnouncementsLowerTheirZonesMusicAndEvenLoudnessEvensTheFiles)
 {
-    constexpr int LEAD = 12;
+    // Time for the start and the loudness of the two files to be measured.
+    constexpr int LEAD = LEAD_SECONDS;
     constexpr double MUSIC_HZ = 440.0;
     constexpr double ANNOUNCEMENT_HZ = 1200.0;
     constexpr double OTHER_MUSIC_HZ = 660.0;
     constexpr int ANNOUNCEMENT_AT = 5;
     constexpr int ANNOUNCEMENT_SECONDS = 3;
+    // Amplitudes as fractions of full scale.
     const auto make = [&](const std::string& name, double frequency, int seconds, double amplitude) {
-        ChildProcess ffmpeg;
-        ASSERT_TRUE(ffmpeg.Start(
-            { "ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
-                "sine=f=" + std::to_string(frequency) + ":d=" + std::to_string(seconds)
-                    + ",volume=" + std::to_string(amplitude * 8) + ",pan=stereo|c0=c0|c1=c0",
-                "-c:a", "pcm_s16le", (work / name).string() }))
-            << ffmpeg.Error();
-        ASSERT_TRUE(ffmpeg.Wait(60s));
-        ASSERT_TRUE(ffmpeg.ExitedWith(0)) << ffmpeg.ErrorOutput();
+        MakeTone(work / name, frequency, seconds, amplitude * 8);
     };
     ASSERT_NO_FATAL_FAILURE(make("music.wav", MUSIC_HZ, 14, 0.25));
     ASSERT_NO_FATAL_FAILURE(make("announcement.wav", ANNOUNCEMENT_HZ, ANNOUNCEMENT_SECONDS, 0.25));
