@@ -109,28 +109,6 @@ bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds time
     return true;
 }
 
-std::string Shell(const std::string& command, int* status)
-{
-    std::string output;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        if (status != nullptr) {
-            *status = -1;
-        }
-        return output;
-    }
-    std::array<char, 4096> buffer {};
-    std::size_t read = 0;
-    while ((read = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) {
-        output.append(buffer.data(), read);
-    }
-    const int result = pclose(pipe);
-    if (status != nullptr) {
-        *status = WIFEXITED(result) ? WEXITSTATUS(result) : -1;
-    }
-    return output;
-}
-
 double NowMs()
 {
     return static_cast<double>(g_get_monotonic_time()) / 1000.0;

@@ -50,9 +50,6 @@ inline constexpr const char* ZONE3 = "Zone 3 (zone3)";
 void Pump(std::chrono::milliseconds duration);
 bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
 
-// Runs a shell command; its standard output, and its exit status in *status.
-std::string Shell(const std::string& command, int* status = nullptr);
-
 // Milliseconds on a monotonic clock.
 [[nodiscard]] double NowMs();
 

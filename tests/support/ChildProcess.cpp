@@ -209,17 +209,30 @@ std::string ChildProcess::ErrorOutput() const
     return text;
 }
 
-std::string CommandOutput(const std::string& command)
+std::string Shell(const std::string& command, int* status)
 {
     std::string output;
-    if (FILE* pipe = ::popen(command.c_str(), "r")) {
-        char buffer[256];
-        while (std::fgets(buffer, sizeof buffer, pipe) != nullptr)
-            output += buffer;
-        if (::pclose(pipe) != 0)
-            output.clear();
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        if (status != nullptr)
+            *status = -1;
+        return output;
     }
+    char buffer[4096];
+    std::size_t read = 0;
+    while ((read = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        output.append(buffer, read);
+    const int result = ::pclose(pipe);
+    if (status != nullptr)
+        *status = WIFEXITED(result) ? WEXITSTATUS(result) : -1;
     return output;
+}
+
+std::string CommandOutput(const std::string& command)
+{
+    int status = -1;
+    std::string output = Shell(command, &status);
+    return status == 0 ? output : std::string();
 }
 
 bool OpenPipe(int (&ends)[2], std::string& error)

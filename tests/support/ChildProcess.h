@@ -55,6 +55,9 @@ private:
     std::string m_error;
 };
 
+// Runs a shell command; its standard output, and its exit status in *status (-1 when it did not
+// exit normally).
+std::string Shell(const std::string& command, int* status = nullptr);
 // What a shell command printed on standard output; empty when it failed.
 [[nodiscard]] std::string CommandOutput(const std::string& command);
 

@@ -45,17 +45,9 @@ bool SourceExists(const std::string& source, const std::string& server)
 {
     const std::string command = "pactl" + (server.empty() ? std::string() : " '--server=" + server + "'")
         + " list short sources 2>/dev/null";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr)
-        return true;
-    std::string listing;
-    char buffer[4096];
-    std::size_t read = 0;
-    while ((read = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        listing.append(buffer, read);
-    if (pclose(pipe) != 0)
-        return true;
-    return listing.find("\t" + source + "\t") != std::string::npos;
+    int status = -1;
+    const std::string listing = Shell(command, &status);
+    return status != 0 || listing.find("\t" + source + "\t") != std::string::npos;
 }
 
 } // namespace
